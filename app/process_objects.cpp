@@ -1,0 +1,9 @@
+#include "app/process_objects.h"
+
+HINSTANCE instance;
+char* modulePath;
+char* productTitle;
+LinkedList* catalogue;
+TextBuffer* copyListBuffer;
+char* scanPath;
+HANDLE catalogueLock;

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test of the x86_64 build under Wine in a
+# fresh prefix and a private Xvfb display.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh"
+
+source "$root/scripts/wine-env.sh"
+wine_env_start "$build/x86_64/wineprefix" fresh
+
+status=0
+ctest --test-dir "$build/x86_64" --output-on-failure "$@" || status=$?
+for arch in i686 x86_64; do
+    ls -l "$build/$arch/sorvane.exe"
+done
+exit $status

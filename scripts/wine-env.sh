@@ -1,0 +1,38 @@
+# Sourced by the run and test scripts: a Wine prefix inside the build folder
+# and an X display (Xvfb unless one is given). Call wine_env_start PREFIX
+# [fresh]; the EXIT trap stops what was started.
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+wine_env_pids=()
+
+wine_env_stop() {
+    wineserver -k 2>/dev/null || true
+    for pid in "${wine_env_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+}
+
+wine_env_start() {
+    local prefix=$1 fresh=${2:-}
+    if [ -n "$fresh" ]; then
+        rm -rf "$prefix"
+    fi
+    mkdir -p "$prefix"
+    export WINEPREFIX=$prefix
+    trap wine_env_stop EXIT
+
+    if [ -z "${DISPLAY:-}" ] || [ -n "$fresh" ]; then
+        # Xvfb picks a free display itself and writes its number to the pipe.
+        exec {displayfd}<> <(:)
+        Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
+        wine_env_pids+=($!)
+        local number
+        read -r -t 30 number <&"$displayfd"
+        exec {displayfd}>&-
+        export DISPLAY=":$number"
+    fi
+    # One server for the whole run; it needs the prefix folder first.
+    wineserver -p
+    wineboot -i > /dev/null 2>&1 || true
+}
