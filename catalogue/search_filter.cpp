@@ -1,0 +1,86 @@
+#include "catalogue/search_filter.h"
+
+#include "app/error_report.h"
+#include "app/process_heap.h"
+#include "app/process_objects.h"
+#include "catalogue/linked_list.h"
+#include "catalogue/text_buffer.h"
+#include "resources/resource.h"
+
+// Room the list box reserves per item: a path.
+static const int reservedItemBytes = 260;
+// Room for the query read back from the search box.
+static const int queryTextSize = 1000;
+
+// Adds one result to the list; widest grows to the display text's width.
+static void AddResult(HWND resultList, HDC measure, const char* entry, int* widest)
+{
+    char display[displayTextSize];
+    unsigned length = MakeDisplayText(scanPath, entry, display, sizeof(display));
+    SIZE extent;
+    if (GetTextExtentPoint32A(measure, display, (int)length, &extent) && extent.cx > *widest)
+        *widest = extent.cx;
+    LRESULT item = SendMessageA(resultList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
+    if (item >= 0)
+        SendMessageA(resultList, LB_SETITEMDATA, (WPARAM)item, reinterpret_cast<LPARAM>(entry));
+}
+
+int FilterCatalogue(int limit, int mode, int toBuffer, HWND window, HWND resultList)
+{
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(resultList, &client);
+    int widest = client.right - client.left;
+
+    char* table = CheckAllocation(static_cast<char*>(AllocZeroed(wordTableSize)), 1);
+    if (!toBuffer) {
+        SendMessageA(resultList, WM_SETREDRAW, FALSE, 0);
+        SendMessageA(resultList, LB_RESETCONTENT, 0, 0);
+        // A reservation is only a hint; keep it within what a list can hold.
+        int reserve = limit > 0 && limit < 0x7FFFFFFF / reservedItemBytes ? limit : 0;
+        SendMessageA(resultList, LB_INITSTORAGE, (WPARAM)reserve, reserve * reservedItemBytes);
+    }
+    char query[queryTextSize] = {0};
+    GetDlgItemTextA(window, IDC_SEARCH_BOX, query, sizeof(query));
+    SplitQuery(query, table);
+    WordSet words;
+    PrepareWords(&words, mode, table);
+
+    if (WaitForSingleObject(catalogueLock, INFINITE) == WAIT_FAILED)
+        ReportLastError(NULL, 1, 0, NULL);
+    HDC measure = toBuffer ? NULL : GetDC(resultList);
+
+    int results = 0;
+    int cursor = catalogue->AllocCursor();
+    void* element;
+    while (catalogue->MoveCursor(cursor, 1) == 1) {
+        if (!catalogue->GetAtCursor(cursor, &element))
+            break;
+        const char* entry = static_cast<const char*>(element);
+        unsigned length;
+        if (!MatchWords(&words, entry, &length))
+            continue;
+        if (toBuffer) {
+            copyListBuffer->Append(entry, length);
+            copyListBuffer->AppendChar(13);
+            copyListBuffer->AppendChar(10);
+        } else {
+            AddResult(resultList, measure, entry, &widest);
+        }
+        if (++results > limit)
+            break;
+    }
+    catalogue->FreeCursor(cursor);
+    if (measure)
+        ReleaseDC(resultList, measure);
+    if (!ReleaseMutex(catalogueLock))
+        ReportLastError(NULL, 1, 0, NULL);
+
+    if (!toBuffer) {
+        SendMessageA(resultList, WM_SETREDRAW, TRUE, 0);
+        if (SendMessageA(resultList, LB_GETCOUNT, 0, 0) > 0)
+            SendMessageA(resultList, LB_SETCURSEL, 0, 0);
+        SendMessageA(resultList, LB_SETHORIZONTALEXTENT, (WPARAM)widest, 0);
+    }
+    FreeBlock(table);
+    return results;
+}
