@@ -1,0 +1,247 @@
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue_fixture.h"
+#include "catalogue/search_filter.h"
+
+static int Filter(CatalogueFixture& fixture, const char* query, int mode = searchFull)
+{
+    fixture.SetQuery(query);
+    return FilterCatalogue(resultListLimit, mode, 0, fixture.window, fixture.resultList);
+}
+
+static std::string CopyList(CatalogueFixture& fixture, const char* query, int mode = searchFull)
+{
+    fixture.SetQuery(query);
+    copyListBuffer->Clear();
+    FilterCatalogue(copyListLimit, mode, 1, fixture.window, fixture.resultList);
+    return copyListBuffer->Data();
+}
+
+// The list's items as the entries they point at.
+static std::vector<std::string> ItemEntries(CatalogueFixture& fixture)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < fixture.ItemCount(); ++i)
+        entries.push_back(fixture.ItemEntry(i));
+    return entries;
+}
+
+TEST_CASE("the list stops at 101 results while Copy List collects every match")
+{
+    CatalogueFixture fixture;
+    fixture.SetRoot("c:");
+    std::vector<char*> matching;
+    for (int i = 0; i < 150; ++i) {
+        matching.push_back(fixture.Add(("c:\\data\\match-" + std::to_string(i) + ".txt").c_str()));
+        if (i % 3 == 0)
+            fixture.Add(("c:\\other\\file-" + std::to_string(i) + ".log").c_str());
+    }
+
+    CHECK(Filter(fixture, "match") == 101);
+    REQUIRE(fixture.ItemCount() == 101);
+    for (int i = 0; i < 101; ++i) {
+        CHECK(fixture.ItemEntry(i) == matching[i]);
+        CHECK(fixture.ItemText(i) == "\\data\\match-" + std::to_string(i) + ".txt");
+    }
+    CHECK(SendMessageA(fixture.resultList, LB_GETCURSEL, 0, 0) == 0);
+
+    std::string expected;
+    for (char* entry : matching)
+        expected += std::string(entry) + "\r\n";
+    CHECK(CopyList(fixture, "match") == expected);
+    // Copy List leaves the list as it was.
+    CHECK(fixture.ItemCount() == 101);
+    CHECK(fixture.ItemText(0) == "\\data\\match-0.txt");
+}
+
+TEST_CASE("an empty or blank query lists the first entries in catalogue order in every mode")
+{
+    CatalogueFixture fixture;
+    fixture.SetRoot("c:");
+    std::vector<std::string> entries;
+    for (int i = 0; i < 120; ++i) {
+        std::string entry = "c:\\e" + std::to_string(i) + (i % 2 ? "\\" : ".txt");
+        fixture.Add(entry.c_str());
+        entries.push_back(entry);
+    }
+    std::vector<std::string> first101(entries.begin(), entries.begin() + 101);
+    for (int mode = 0; mode <= 2; ++mode)
+        for (const char* query : {"", " ", "   "}) {
+            INFO("mode " << mode << " query \"" << doctest::String(query) << "\"");
+            Filter(fixture, query, mode);
+            CHECK(ItemEntries(fixture) == first101);
+            CHECK(SendMessageA(fixture.resultList, LB_GETCURSEL, 0, 0) == 0);
+        }
+}
+
+TEST_CASE("a query without a match empties the list and selects nothing")
+{
+    CatalogueFixture fixture;
+    fixture.SetRoot("c:");
+    fixture.Add("c:\\data\\report.txt");
+    Filter(fixture, "report");
+    REQUIRE(fixture.ItemCount() == 1);
+    CHECK(Filter(fixture, "absent") == 0);
+    CHECK(fixture.ItemCount() == 0);
+    CHECK(SendMessageA(fixture.resultList, LB_GETCURSEL, 0, 0) == LB_ERR);
+    CHECK(CopyList(fixture, "absent") == "");
+}
+
+TEST_CASE("words match in any order, split at spaces alone, and only the first ten count")
+{
+    CatalogueFixture fixture;
+    fixture.SetRoot("c:");
+    const char* report = fixture.Add("c:\\data\\report.txt");
+    const char* repo = fixture.Add("c:\\repo\\");
+    const char* tabbed = fixture.Add("c:\\odd\\rep\ttxt");
+    const char* tenWords = fixture.Add("c:\\w0w1w2w3w4w5w6w7w8w9");
+    fixture.Add("c:\\w0w1w2w3w4w5w6w7w8");
+
+    SUBCASE("order and repeated separators do not matter")
+    {
+        std::vector<std::string> both{report, tabbed};
+        for (const char* query : {"rep txt", "txt rep", "txt   rep", " rep txt", "rep txt "}) {
+            INFO("query \"" << doctest::String(query) << "\"");
+            Filter(fixture, query, searchFiles);
+            CHECK(ItemEntries(fixture) == both);
+        }
+    }
+    SUBCASE("a leading space changes nothing")
+    {
+        Filter(fixture, "rep");
+        std::vector<std::string> plain = ItemEntries(fixture);
+        CHECK(plain == std::vector<std::string>{report, repo, tabbed});
+        Filter(fixture, " rep");
+        CHECK(ItemEntries(fixture) == plain);
+    }
+    SUBCASE("a tab joins two words into one")
+    {
+        Filter(fixture, "rep\ttxt");
+        CHECK(ItemEntries(fixture) == std::vector<std::string>{tabbed});
+    }
+    SUBCASE("words after the tenth are ignored")
+    {
+        Filter(fixture, "w0 w1 w2 w3 w4 w5 w6 w7 w8 w9 absent1 absent2");
+        CHECK(ItemEntries(fixture) == std::vector<std::string>{tenWords});
+    }
+    SUBCASE("the mode reaches the filter")
+    {
+        Filter(fixture, "rep", searchFolders);
+        CHECK(ItemEntries(fixture) == std::vector<std::string>{repo});
+        CHECK(CopyList(fixture, "rep", searchFiles) ==
+              std::string(report) + "\r\n" + tabbed + "\r\n");
+    }
+}
+
+static int TextWidth(HWND list, const std::string& text)
+{
+    HDC dc = GetDC(list);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), (int)text.size(), &size);
+    ReleaseDC(list, dc);
+    return size.cx;
+}
+
+TEST_CASE("the horizontal extent is the widest display text, never below the list's width")
+{
+    CatalogueFixture fixture;
+    fixture.SetRoot("D:\\Work");
+    RECT client;
+    GetClientRect(fixture.resultList, &client);
+    fixture.Add("d:\\work\\a.txt");
+    std::string longName = "\\" + std::string(200, 'w') + ".txt";
+    fixture.Add(("d:\\work" + longName).c_str());
+
+    Filter(fixture, "a.txt");
+    CHECK(fixture.ItemText(0) == "\\a.txt");
+    CHECK(SendMessageA(fixture.resultList, LB_GETHORIZONTALEXTENT, 0, 0) == client.right);
+
+    Filter(fixture, "");
+    CHECK(fixture.ItemText(1) == longName);
+    int wide = TextWidth(fixture.resultList, longName);
+    CHECK(wide > client.right);
+    CHECK(SendMessageA(fixture.resultList, LB_GETHORIZONTALEXTENT, 0, 0) == wide);
+}
+
+// Passes made from inside the scanner's progress reports, when the catalogue
+// holds exactly scanCount entries and the scanner waits without the lock.
+static CatalogueFixture* scanningFixture;
+static int passesDuringScan;
+static int inconsistentPasses;
+
+// 1 when the list shows the first matches of the catalogue as it is now, in
+// order, with their display texts. Takes the lock like any catalogue reader.
+static int ListIsPrefixOfMatches(CatalogueFixture* fixture, const char* word)
+{
+    WaitForSingleObject(catalogueLock, INFINITE);
+    std::vector<std::string> matches;
+    for (const std::string& entry : fixture->Entries())
+        if (entry.find(word) != std::string::npos)
+            matches.push_back(entry);
+    ReleaseMutex(catalogueLock);
+    int items = fixture->ItemCount();
+    if (items > 101 || (size_t)items > matches.size())
+        return 0;
+    size_t rootLength = strlen(scanPath);
+    for (int i = 0; i < items; ++i)
+        if (fixture->ItemEntry(i) != matches[i] ||
+            fixture->ItemText(i) != matches[i].substr(rootLength))
+            return 0;
+    return 1;
+}
+
+static void FilterAtProgress(const char* text)
+{
+    if (!keepScanning || text[0] < '0' || text[0] > '9')
+        return;
+    ++passesDuringScan;
+    int count = catalogue->Count();
+    if (count != scanCount)
+        ++inconsistentPasses;
+    Filter(*scanningFixture, "");
+    if (scanningFixture->ItemCount() != 101 || !ListIsPrefixOfMatches(scanningFixture, ""))
+        ++inconsistentPasses;
+    std::string copied = CopyList(*scanningFixture, "f1");
+    std::string expected;
+    for (const std::string& entry : scanningFixture->Entries())
+        if (entry.find("f1") != std::string::npos)
+            expected += entry + "\r\n";
+    if (copied != expected)
+        ++inconsistentPasses;
+}
+
+static void FilterWhileWaiting(CatalogueFixture* fixture)
+{
+    Filter(*fixture, "f2");
+    if (!ListIsPrefixOfMatches(fixture, "f2"))
+        ++inconsistentPasses;
+}
+
+TEST_CASE("filtering while the scanner still adds entries sees a consistent catalogue")
+{
+    TempTree tree("FilterWhileScanning");
+    for (int i = 0; i < 4; ++i) {
+        std::string folder = "d" + std::to_string(i) + "\\";
+        tree.Add(folder);
+        tree.AddFiles(folder, "f", 300);
+    }
+    CatalogueFixture fixture;
+    scanningFixture = &fixture;
+    passesDuringScan = 0;
+    inconsistentPasses = 0;
+    fixtureState.statusHook = FilterAtProgress;
+    REQUIRE(fixture.WaitForScan(fixture.StartScan(tree.root.c_str()), FilterWhileWaiting));
+    CHECK(passesDuringScan == 4);
+    CHECK(inconsistentPasses == 0);
+
+    // The pass after the scan sees everything.
+    CHECK(Filter(fixture, "") == 101);
+    CHECK(CopyList(fixture, "f29").size() > 0);
+    CHECK(ListIsPrefixOfMatches(&fixture, ""));
+    CHECK(scanCount == 1204);
+}
