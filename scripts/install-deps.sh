@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64
-          wine wine64 xvfb xauth doctest-dev xdotool x11-utils grep findutils)
+          wine wine64 xvfb xauth doctest-dev xdotool x11-utils grep findutils
+          python3)
 
 missing=()
 for p in "${packages[@]}"; do
