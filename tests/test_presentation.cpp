@@ -1,0 +1,531 @@
+// The presentation state on real windows (Wine on the test display): mode
+// switches, the layout as measured and moved, the minimum sizes, and the
+// content font from first run to preview.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <commdlg.h>
+#include <string.h>
+
+#include "main_window_fixture.h"
+#include "resources/resource.h"
+#include "ui/layout.h"
+#include "ui/presentation_state.h"
+
+// The interface font's metrics, measured here independently of the code
+// under test.
+struct Metrics {
+    int A;
+    int T;
+};
+
+static Metrics MeasureGuiFont(HWND window)
+{
+    Metrics metrics = {0, 0};
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICA text;
+    ZeroMemory(&text, sizeof(text));
+    GetTextMetricsA(dc, &text);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    metrics.A = text.tmAveCharWidth;
+    metrics.T = text.tmHeight;
+    return metrics;
+}
+
+static int TextWidth(HWND window, const char* text)
+{
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE extent = {0, 0};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return extent.cx;
+}
+
+static int IsShown(HWND window, int id)
+{
+    return (GetWindowLongPtrA(GetDlgItem(window, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+static SIZE ClientSize(HWND window)
+{
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(window, &client);
+    SIZE size = {client.right, client.bottom};
+    return size;
+}
+
+static SIZE FrameExtra(HWND window)
+{
+    RECT outer = {0, 0, 0, 0};
+    GetWindowRect(window, &outer);
+    SIZE client = ClientSize(window);
+    SIZE extra = {outer.right - outer.left - client.cx, outer.bottom - outer.top - client.cy};
+    return extra;
+}
+
+static void CheckPlacedAsComputed(HWND window, const ControlPlacement* controls, int count)
+{
+    for (int i = 0; i < count; i++) {
+        CAPTURE(controls[i].id);
+        RECT place = MainWindowFixture::PlaceOf(GetDlgItem(window, controls[i].id));
+        CHECK(place.left == controls[i].x);
+        CHECK(place.top == controls[i].y);
+        CHECK(place.right - place.left == controls[i].width);
+        CHECK(place.bottom - place.top == controls[i].height);
+    }
+}
+
+static const int expandedOnly[] = {IDC_DRIVE_LIST, IDC_ON_TOP,  IDC_SEARCH_MODE, IDC_HELP_BUTTON,
+                                   IDC_EXIT,       IDC_REFRESH, IDC_STATUS};
+
+static void CheckModeShown(HWND window, int compact)
+{
+    char caption[100] = {0};
+    GetDlgItemTextA(window, IDC_INTERFACE_DETAIL, caption, sizeof(caption));
+    CHECK(doctest::String(caption) == (compact ? "Comp&act" : "Exp&anded"));
+    CHECK(IsDlgButtonChecked(window, IDC_INTERFACE_DETAIL) ==
+          (UINT)(compact ? BST_CHECKED : BST_UNCHECKED));
+    CHECK(((GetWindowLongPtrA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) == !compact);
+    CHECK(IsShown(window, IDC_ICON_IMAGE) == compact);
+    for (int id : expandedOnly) {
+        CAPTURE(id);
+        CHECK(IsShown(window, id) == !compact);
+    }
+    const int inBothModes[] = {IDC_RESULT_LIST, IDC_SEARCH_BOX, IDC_INTERFACE_DETAIL};
+    for (int id : inBothModes) {
+        CAPTURE(id);
+        CHECK(IsShown(window, id) == 1);
+    }
+}
+
+TEST_CASE("a mode switch moves the window, misses a control or leaves the old layout")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    HWND window = fixture.window;
+    presentationState->SetInterfaceDetail(interfaceDetailExpanded);
+    MoveWindow(window, 40, 50, 600, 400, TRUE);
+    presentationState->LayoutMainWindow(0, 0);
+
+    RECT before = {0, 0, 0, 0};
+    GetWindowRect(window, &before);
+    const SIZE clientBefore = ClientSize(window);
+
+    // What the frame takes around the client area for a style, by the
+    // system's own reckoning.
+    const LONG exStyle = (LONG)GetWindowLongPtrA(window, GWL_EXSTYLE);
+    const LONG styleBefore = (LONG)GetWindowLongPtrA(window, GWL_STYLE);
+    RECT frameWithCaption = {0, 0, 0, 0};
+    AdjustWindowRectEx(&frameWithCaption, styleBefore, FALSE, exStyle);
+    RECT frameWithout = {0, 0, 0, 0};
+    AdjustWindowRectEx(&frameWithout, styleBefore & ~WS_CAPTION, FALSE, exStyle);
+    const SIZE growth = {(frameWithCaption.right - frameWithCaption.left) -
+                             (frameWithout.right - frameWithout.left),
+                         (frameWithCaption.bottom - frameWithCaption.top) -
+                             (frameWithout.bottom - frameWithout.top)};
+    // Under a host window manager that draws captions itself (Wine's default
+    // "decorated" mode) the caption lies outside the window rectangle, and
+    // only the rectangle and the layout can be checked.
+    const int ownCaption =
+        (before.bottom - before.top) - clientBefore.cy >= frameWithCaption.bottom - frameWithCaption.top;
+
+    SUBCASE("to compact: caption gone, window rectangle kept, client taller by the caption")
+    {
+        presentationState->SetInterfaceDetail(interfaceDetailCompact);
+        RECT after = {0, 0, 0, 0};
+        GetWindowRect(window, &after);
+        CHECK(EqualRect(&before, &after));
+        const SIZE clientAfter = ClientSize(window);
+        if (ownCaption) {
+            CHECK(growth.cy >= GetSystemMetrics(SM_CYCAPTION));
+            CHECK(clientAfter.cx == clientBefore.cx + growth.cx);
+            CHECK(clientAfter.cy == clientBefore.cy + growth.cy);
+        } else {
+            CHECK(clientAfter.cx >= clientBefore.cx);
+            CHECK(clientAfter.cy >= clientBefore.cy);
+        }
+        CHECK(presentationState->interfaceDetail == interfaceDetailCompact);
+        CheckModeShown(window, 1);
+        // The size report that the frame change caused laid out the compact mode.
+        const Metrics m = MeasureGuiFont(window);
+        const int K = TextWidth(window, "Comp&act") + 2 * m.A;
+        MainWindowLayout expected =
+            ComputeMainLayout(clientAfter.cx, clientAfter.cy, m.A, m.T, K, interfaceDetailCompact);
+        CheckPlacedAsComputed(window, expected.controls, expected.count);
+
+        SUBCASE("and back: caption again, same rectangle, client shorter again")
+        {
+            presentationState->ToggleInterfaceDetail();
+            GetWindowRect(window, &after);
+            CHECK(EqualRect(&before, &after));
+            CHECK(ClientSize(window).cy == clientBefore.cy);
+            CHECK(presentationState->interfaceDetail == interfaceDetailExpanded);
+            CheckModeShown(window, 0);
+        }
+    }
+    SUBCASE("the sizing border stays in both modes")
+    {
+        presentationState->SetInterfaceDetail(interfaceDetailCompact);
+        CHECK((GetWindowLongPtrA(window, GWL_STYLE) & WS_THICKFRAME) != 0);
+        presentationState->SetInterfaceDetail(interfaceDetailExpanded);
+        CHECK((GetWindowLongPtrA(window, GWL_STYLE) & WS_THICKFRAME) != 0);
+    }
+    SUBCASE("a stored mode other than 0 or 1 gives the expanded window")
+    {
+        presentationState->SetInterfaceDetail(interfaceDetailCompact);
+        presentationState->SetInterfaceDetail(7);
+        CHECK(presentationState->interfaceDetail == interfaceDetailExpanded);
+        CheckModeShown(window, 0);
+        presentationState->SetInterfaceDetail(-1);
+        CHECK(presentationState->interfaceDetail == interfaceDetailExpanded);
+        presentationState->ToggleInterfaceDetail();
+        CHECK(presentationState->interfaceDetail == interfaceDetailCompact);
+    }
+}
+
+TEST_CASE("the measured layout differs from the arithmetic or ignores the caption in force")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    HWND window = fixture.window;
+    const Metrics m = MeasureGuiFont(window);
+    presentationState->SetInterfaceDetail(interfaceDetailExpanded);
+    MoveWindow(window, 30, 30, 640, 420, TRUE);
+    presentationState->LayoutMainWindow(0, 0);
+
+    SUBCASE("expanded: the column is the width of \"Exp&anded\" plus 2A")
+    {
+        const int K = TextWidth(window, "Exp&anded") + 2 * m.A;
+        const SIZE client = ClientSize(window);
+        MainWindowLayout expected =
+            ComputeMainLayout(client.cx, client.cy, m.A, m.T, K, interfaceDetailExpanded);
+        CheckPlacedAsComputed(window, expected.controls, expected.count);
+        CHECK(fixture.PlaceOf(IDC_INTERFACE_DETAIL).right - fixture.PlaceOf(IDC_INTERFACE_DETAIL).left == K);
+    }
+    SUBCASE("WM_SIZE lays out for the size it reports, not the window's")
+    {
+        SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 250));
+        const int K = TextWidth(window, "Exp&anded") + 2 * m.A;
+        MainWindowLayout expected = ComputeMainLayout(300, 250, m.A, m.T, K, interfaceDetailExpanded);
+        CheckPlacedAsComputed(window, expected.controls, expected.count);
+    }
+    SUBCASE("a mode box without a caption counts as 100 pixels wide")
+    {
+        SetDlgItemTextA(window, IDC_INTERFACE_DETAIL, "");
+        presentationState->LayoutMainWindow(0, 0);
+        RECT box = fixture.PlaceOf(IDC_INTERFACE_DETAIL);
+        CHECK(box.right - box.left == 100 + 2 * m.A);
+    }
+}
+
+TEST_CASE("the main window shrinks below its minimum or moves its top-left corner")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    HWND window = fixture.window;
+    const Metrics m = MeasureGuiFont(window);
+    const int R = m.T + 8;
+    const int B = m.T + 4;
+
+    SUBCASE("WM_SIZING grows the proposed rectangle at the bottom and right only")
+    {
+        presentationState->SetInterfaceDetail(interfaceDetailExpanded);
+        MoveWindow(window, 20, 20, 500, 400, TRUE);
+        const int K = TextWidth(window, "Exp&anded") + 2 * m.A;
+        const SIZE extra = FrameExtra(window);
+        RECT proposed = {300, 200, 310, 215};  // as if dragged by the top-left corner
+        CHECK(SendMessageA(window, WM_SIZING, WMSZ_TOPLEFT, (LPARAM)&proposed) == TRUE);
+        CHECK(proposed.left == 300);
+        CHECK(proposed.top == 200);
+        CHECK(proposed.right == 300 + K + 4 * m.A + 20 + extra.cx);
+        CHECK(proposed.bottom == 200 + 5 * R + 2 * B + 40 + extra.cy);
+
+        RECT roomy = {0, 0, 900, 700};
+        presentationState->LayoutMainWindow((LPARAM)&roomy, WM_SIZING);
+        CHECK(roomy.right == 900);
+        CHECK(roomy.bottom == 700);
+    }
+    SUBCASE("the fit form enlarges a small window to the minimum, keeping its corner")
+    {
+        presentationState->SetInterfaceDetail(interfaceDetailCompact);
+        MoveWindow(window, 70, 80, 400, 40, TRUE);
+        presentationState->LayoutMainWindow(0, 0);
+        RECT after = {0, 0, 0, 0};
+        GetWindowRect(window, &after);
+        CHECK(after.left == 70);
+        CHECK(after.top == 80);
+        CHECK(after.right - after.left == 400);  // wide enough already
+        const SIZE client = ClientSize(window);
+        CHECK(client.cy == 2 * R + 15);
+    }
+    SUBCASE("a minimised window is left where it is")
+    {
+        presentationState->SetInterfaceDetail(interfaceDetailExpanded);
+        MoveWindow(window, 20, 20, 500, 400, TRUE);
+        ShowWindow(window, SW_MINIMIZE);
+        RECT before = {0, 0, 0, 0};
+        GetWindowRect(window, &before);
+        presentationState->LayoutMainWindow(0, 0);
+        RECT after = {0, 0, 0, 0};
+        GetWindowRect(window, &after);
+        CHECK(EqualRect(&before, &after));
+        CHECK(IsIconic(window));
+        ShowWindow(window, SW_RESTORE);
+    }
+}
+
+TEST_CASE("a window too small for its controls makes the layout fail")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    HWND window = fixture.window;
+    presentationState->SetInterfaceDetail(interfaceDetailExpanded);
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(0, 0));
+    RECT list = fixture.PlaceOf(IDC_RESULT_LIST);
+    CHECK(list.right - list.left == 0);
+    CHECK(list.bottom - list.top == 0);
+    // The next size report restores the layout.
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(500, 300));
+    list = fixture.PlaceOf(IDC_RESULT_LIST);
+    CHECK(list.right - list.left > 0);
+    CHECK(list.bottom - list.top > 0);
+}
+
+// Help dialog from template 108, owned by the fixture's main window.
+struct HelpDialogFixture {
+    HWND dialog;
+    explicit HelpDialogFixture(HWND owner)
+    {
+        dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_HELP), owner,
+                                    FixtureHelpDialogProc, 0);
+    }
+    ~HelpDialogFixture()
+    {
+        if (dialog)
+            DestroyWindow(dialog);
+    }
+};
+
+TEST_CASE("the help dialog's button row is off centre or the text does not fill the rest")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    HelpDialogFixture help(fixture.window);
+    REQUIRE(help.dialog);
+    presentationState->ApplyHelpFonts(help.dialog);
+    const Metrics m = MeasureGuiFont(fixture.window);
+    const int R = m.T + 8;
+    const int ids[] = {IDC_HELP_CLOSE, IDC_HELP_FONT, IDC_HELP_WEB, IDC_HELP_VERB,
+                       IDC_HELP_UNINSTALL};
+    int S = 0;
+    int widths[5] = {0};
+    for (int i = 0; i < 5; i++) {
+        char caption[100] = {0};
+        GetDlgItemTextA(help.dialog, ids[i], caption, sizeof(caption));
+        widths[i] = TextWidth(fixture.window, caption) + 4 * m.A;
+        S += widths[i];
+    }
+
+    SUBCASE("a wide dialog: centred row, 5 pixels apart, help text above it")
+    {
+        MoveWindow(help.dialog, 10, 10, S + 200, 400, TRUE);
+        presentationState->LayoutHelpDialog(help.dialog, 0, 0);
+        const SIZE client = ClientSize(help.dialog);
+        int x = (client.cx - S - 20) / 2;
+        CHECK(x > 5);
+        for (int i = 0; i < 5; i++) {
+            CAPTURE(ids[i]);
+            RECT place = MainWindowFixture::PlaceOf(GetDlgItem(help.dialog, ids[i]));
+            CHECK(place.left == x);
+            CHECK(place.top == client.cy - R - 5);
+            CHECK(place.right - place.left == widths[i]);
+            CHECK(place.bottom - place.top == R);
+            x += widths[i] + 5;
+        }
+        RECT text = MainWindowFixture::PlaceOf(GetDlgItem(help.dialog, IDC_HELP_TEXT));
+        CHECK(text.left == 5);
+        CHECK(text.top == 5);
+        CHECK(text.right - text.left == client.cx - 10);
+        CHECK(text.bottom - text.top == client.cy - R - 15);
+    }
+    SUBCASE("fitting a narrow dialog enlarges it to the row; the row starts at 5")
+    {
+        MoveWindow(help.dialog, 10, 10, 120, 90, TRUE);
+        presentationState->LayoutHelpDialog(help.dialog, 0, 0);
+        const SIZE client = ClientSize(help.dialog);
+        CHECK(client.cx == S + 30);
+        CHECK(client.cy == 3 * R + 15);
+        CHECK(MainWindowFixture::PlaceOf(GetDlgItem(help.dialog, IDC_HELP_CLOSE)).left == 5);
+        RECT where = {0, 0, 0, 0};
+        GetWindowRect(help.dialog, &where);
+        CHECK(where.left == 10);
+        CHECK(where.top == 10);
+    }
+    SUBCASE("WM_SIZING on the dialog keeps the dragged corner and grows the far edges")
+    {
+        const SIZE extra = FrameExtra(help.dialog);
+        RECT proposed = {200, 150, 210, 160};
+        SendMessageA(help.dialog, WM_SIZING, WMSZ_TOPLEFT, (LPARAM)&proposed);
+        CHECK(proposed.left == 200);
+        CHECK(proposed.top == 150);
+        CHECK(proposed.right == 200 + S + 30 + extra.cx);
+        CHECK(proposed.bottom == 150 + 3 * R + 15 + extra.cy);
+    }
+}
+
+static LOGFONTA FontOf(HWND window, int id)
+{
+    LOGFONTA description;
+    ZeroMemory(&description, sizeof(description));
+    HFONT font = (HFONT)SendDlgItemMessageA(window, id, WM_GETFONT, 0, 0);
+    GetObjectA(font, sizeof(description), &description);
+    return description;
+}
+
+TEST_CASE("the content font comes out at the wrong size, face or on the wrong controls")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    HWND window = fixture.window;
+    HDC dc = GetDC(window);
+    const int pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(window, dc);
+
+    SUBCASE("first run: MS Sans Serif at 10 points on the result list, stock font elsewhere")
+    {
+        presentationState->CreateContentFont("MS Sans Serif", 10);
+        presentationState->ApplyMainFonts(window);
+        REQUIRE(presentationState->contentFont);
+        LOGFONTA used = FontOf(window, IDC_RESULT_LIST);
+        CHECK(used.lfHeight == -MulDiv(10, pixelsPerInch, 72));
+        CHECK(doctest::String(used.lfFaceName) == "MS Sans Serif");
+        CHECK(used.lfCharSet == ANSI_CHARSET);
+        CHECK((HFONT)SendDlgItemMessageA(window, IDC_RESULT_LIST, WM_GETFONT, 0, 0) ==
+              presentationState->contentFont);
+        HGDIOBJ gui = GetStockObject(DEFAULT_GUI_FONT);
+        const int interfaceFontIds[] = {IDC_SEARCH_BOX,  IDC_STATUS,      IDC_REFRESH,
+                                        IDC_ON_TOP,      IDC_SEARCH_MODE, IDC_HELP_BUTTON,
+                                        IDC_EXIT,        IDC_INTERFACE_DETAIL};
+        for (int id : interfaceFontIds) {
+            CAPTURE(id);
+            CHECK((HGDIOBJ)SendDlgItemMessageA(window, id, WM_GETFONT, 0, 0) == gui);
+        }
+        // The drive list keeps the template's font.
+        HGDIOBJ driveFont = (HGDIOBJ)SendDlgItemMessageA(window, IDC_DRIVE_LIST, WM_GETFONT, 0, 0);
+        CHECK(driveFont != gui);
+        CHECK(driveFont != (HGDIOBJ)presentationState->contentFont);
+    }
+    SUBCASE("a face name of 32 characters or more is cut to its first 31")
+    {
+        const char longFace[] = "Abcdefghijklmnopqrstuvwxyz0123456789";  // 36 characters
+        presentationState->CreateContentFont(longFace, 12);
+        CHECK(strlen(presentationState->logFont.lfFaceName) == 31);
+        CHECK(strncmp(presentationState->logFont.lfFaceName, longFace, 31) == 0);
+        CHECK(presentationState->logFont.lfHeight == -MulDiv(12, pixelsPerInch, 72));
+        REQUIRE(presentationState->contentFont);
+        LOGFONTA made;
+        GetObjectA(presentationState->contentFont, sizeof(made), &made);
+        CHECK(strlen(made.lfFaceName) == 31);
+    }
+    SUBCASE("a point size outside the dialog's range is used as stored")
+    {
+        presentationState->CreateContentFont("Arial", 22);
+        CHECK(presentationState->logFont.lfHeight == -MulDiv(22, pixelsPerInch, 72));
+    }
+    SUBCASE("a style kept from an earlier font stays, the pitch and character set are reset")
+    {
+        presentationState->logFont.lfWeight = FW_BOLD;
+        presentationState->logFont.lfPitchAndFamily = FIXED_PITCH;
+        presentationState->logFont.lfCharSet = SYMBOL_CHARSET;
+        presentationState->CreateContentFont("Arial", 10);
+        CHECK(presentationState->logFont.lfWeight == FW_BOLD);
+        CHECK(presentationState->logFont.lfPitchAndFamily == 0);
+        CHECK(presentationState->logFont.lfCharSet == ANSI_CHARSET);
+    }
+}
+
+// A stand-in for the font dialog: a popup owned by the help dialog that
+// answers WM_CHOOSEFONT_GETLOGFONT with a prepared selection.
+static LOGFONTA fakeSelection;
+
+static LRESULT CALLBACK FakeFontDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CHOOSEFONT_GETLOGFONT) {
+        CopyMemory((LOGFONTA*)lParam, &fakeSelection, sizeof(fakeSelection));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static HWND CreateFakeFontDialog(HWND owner)
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.lpfnWndProc = FakeFontDialogProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "SorvaneTestFontDialog";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, "SorvaneTestFontDialog", "Font", WS_POPUP, 0, 0, 100, 100, owner,
+                           NULL, GetModuleHandleA(NULL), NULL);
+}
+
+TEST_CASE("a preview loses the font, skips a window or rewrites the font description")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    HelpDialogFixture help(fixture.window);
+    REQUIRE(help.dialog);
+    presentationState->CreateContentFont("MS Sans Serif", 10);
+    presentationState->ApplyMainFonts(fixture.window);
+    presentationState->ApplyHelpFonts(help.dialog);
+    HWND fontDialog = CreateFakeFontDialog(help.dialog);
+    REQUIRE(fontDialog);
+    const LOGFONTA described = presentationState->logFont;
+
+    SUBCASE("PreviewFont adopts the font for the result list and the help text")
+    {
+        LOGFONTA bold = described;
+        bold.lfWeight = FW_BOLD;
+        bold.lfHeight = -20;
+        HFONT font = CreateFontIndirectA(&bold);
+        presentationState->PreviewFont(font, fontDialog);
+        CHECK(presentationState->contentFont == font);
+        CHECK((HFONT)SendDlgItemMessageA(fixture.window, IDC_RESULT_LIST, WM_GETFONT, 0, 0) == font);
+        CHECK((HFONT)SendDlgItemMessageA(help.dialog, IDC_HELP_TEXT, WM_GETFONT, 0, 0) == font);
+        CHECK(memcmp(&presentationState->logFont, &described, sizeof(described)) == 0);
+        CHECK(GetObjectType(font) == OBJ_FONT);
+    }
+    SUBCASE("PreviewFont with no font changes nothing")
+    {
+        HFONT before = presentationState->contentFont;
+        presentationState->PreviewFont(NULL, fontDialog);
+        CHECK(presentationState->contentFont == before);
+        CHECK(GetObjectType(before) == OBJ_FONT);
+    }
+    SUBCASE("the hook previews the dialog's selection on Apply and ignores everything else")
+    {
+        HFONT before = presentationState->contentFont;
+        CHECK(FontDialogHook(fontDialog, WM_INITDIALOG, 0, 0) == 0);
+        CHECK(FontDialogHook(fontDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) == 0);
+        CHECK(FontDialogHook(fontDialog, WM_NOTIFY, IDC_FONT_APPLY, 0) == 0);
+        CHECK(presentationState->contentFont == before);
+
+        fakeSelection = described;
+        fakeSelection.lfItalic = TRUE;
+        fakeSelection.lfHeight = -17;
+        CHECK(FontDialogHook(fontDialog, WM_COMMAND, MAKEWPARAM(IDC_FONT_APPLY, BN_CLICKED), 0) == 0);
+        CHECK(presentationState->contentFont != before);
+        LOGFONTA shown = FontOf(fixture.window, IDC_RESULT_LIST);
+        CHECK(shown.lfItalic == TRUE);
+        CHECK(shown.lfHeight == -17);
+        shown = FontOf(help.dialog, IDC_HELP_TEXT);
+        CHECK(shown.lfItalic == TRUE);
+        // The description the dialog opens on next time is the one from before.
+        CHECK(memcmp(&presentationState->logFont, &described, sizeof(described)) == 0);
+    }
+    DestroyWindow(fontDialog);
+}
