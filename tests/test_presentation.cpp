@@ -206,13 +206,6 @@ TEST_CASE("the measured layout differs from the arithmetic or ignores the captio
         CheckPlacedAsComputed(window, expected.controls, expected.count);
         CHECK(fixture.PlaceOf(IDC_INTERFACE_DETAIL).right - fixture.PlaceOf(IDC_INTERFACE_DETAIL).left == K);
     }
-    SUBCASE("WM_SIZE lays out for the size it reports, not the window's")
-    {
-        SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 250));
-        const int K = TextWidth(window, "Exp&anded") + 2 * m.A;
-        MainWindowLayout expected = ComputeMainLayout(300, 250, m.A, m.T, K, interfaceDetailExpanded);
-        CheckPlacedAsComputed(window, expected.controls, expected.count);
-    }
     SUBCASE("a mode box without a caption counts as 100 pixels wide")
     {
         SetDlgItemTextA(window, IDC_INTERFACE_DETAIL, "");
@@ -352,19 +345,6 @@ TEST_CASE("the help dialog's button row is off centre or the text does not fill 
         CHECK(text.right - text.left == client.cx - 10);
         CHECK(text.bottom - text.top == client.cy - R - 15);
     }
-    SUBCASE("fitting a narrow dialog enlarges it to the row; the row starts at 5")
-    {
-        MoveWindow(help.dialog, 10, 10, 120, 90, TRUE);
-        presentationState->LayoutHelpDialog(help.dialog, 0, 0);
-        const SIZE client = ClientSize(help.dialog);
-        CHECK(client.cx == S + 30);
-        CHECK(client.cy == 3 * R + 15);
-        CHECK(MainWindowFixture::PlaceOf(GetDlgItem(help.dialog, IDC_HELP_CLOSE)).left == 5);
-        RECT where = {0, 0, 0, 0};
-        GetWindowRect(help.dialog, &where);
-        CHECK(where.left == 10);
-        CHECK(where.top == 10);
-    }
     SUBCASE("WM_SIZING on the dialog keeps the dragged corner and grows the far edges")
     {
         const SIZE extra = FrameExtra(help.dialog);
@@ -430,21 +410,6 @@ TEST_CASE("the content font comes out at the wrong size, face or on the wrong co
         LOGFONTA made;
         GetObjectA(presentationState->contentFont, sizeof(made), &made);
         CHECK(strlen(made.lfFaceName) == 31);
-    }
-    SUBCASE("a point size outside the dialog's range is used as stored")
-    {
-        presentationState->CreateContentFont("Arial", 22);
-        CHECK(presentationState->logFont.lfHeight == -MulDiv(22, pixelsPerInch, 72));
-    }
-    SUBCASE("a style kept from an earlier font stays, the pitch and character set are reset")
-    {
-        presentationState->logFont.lfWeight = FW_BOLD;
-        presentationState->logFont.lfPitchAndFamily = FIXED_PITCH;
-        presentationState->logFont.lfCharSet = SYMBOL_CHARSET;
-        presentationState->CreateContentFont("Arial", 10);
-        CHECK(presentationState->logFont.lfWeight == FW_BOLD);
-        CHECK(presentationState->logFont.lfPitchAndFamily == 0);
-        CHECK(presentationState->logFont.lfCharSet == ANSI_CHARSET);
     }
 }
 
