@@ -494,3 +494,97 @@ TEST_CASE("a preview loses the font, skips a window or rewrites the font descrip
     }
     DestroyWindow(fontDialog);
 }
+
+// Drives the real font dialog from a thread timer, which its modal loop
+// dispatches: press Apply, then close the dialog with the chosen button.
+struct FontDialogScript {
+    HWND owner;        // the help dialog
+    WORD closeWith;    // IDOK or IDCANCEL
+    int step;
+    int ticks;
+    int applied;       // Apply was pressed while the dialog was up
+    HFONT previewed;   // the content font right after Apply
+};
+static FontDialogScript fontScript;
+
+static BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM found)
+{
+    char className[16] = {0};
+    GetClassNameA(window, className, sizeof(className));
+    if (GetWindow(window, GW_OWNER) == fontScript.owner && lstrcmpA(className, "#32770") == 0) {
+        *(HWND*)found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static VOID CALLBACK StepFontDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND dialog = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, (LPARAM)&dialog);
+    if (!dialog)
+        return;
+    fontScript.ticks++;
+    if (fontScript.step == 0) {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FONT_APPLY, BN_CLICKED),
+                     (LPARAM)GetDlgItem(dialog, IDC_FONT_APPLY));
+        fontScript.applied = 1;
+        fontScript.previewed = presentationState->contentFont;
+        fontScript.step = 1;
+    } else if (fontScript.step == 1) {
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(fontScript.closeWith, BN_CLICKED),
+                     (LPARAM)GetDlgItem(dialog, fontScript.closeWith));
+        fontScript.step = 2;
+    } else if (fontScript.ticks > 50) {
+        EndDialog(dialog, 0);  // the button did not close it: do not hang the run
+    }
+}
+
+TEST_CASE("the font dialog's Apply, OK and Cancel lose or misplace the chosen font")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    HelpDialogFixture help(fixture.window);
+    REQUIRE(help.dialog);
+    presentationState->CreateContentFont("MS Sans Serif", 10);
+    presentationState->ApplyMainFonts(fixture.window);
+    presentationState->ApplyHelpFonts(help.dialog);
+    const LOGFONTA described = presentationState->logFont;
+    const HFONT first = presentationState->contentFont;
+
+    ZeroMemory(&fontScript, sizeof(fontScript));
+    fontScript.owner = help.dialog;
+    UINT_PTR timer = SetTimer(NULL, 0, 100, StepFontDialog);
+    REQUIRE(timer);
+
+    SUBCASE("Apply then Cancel: the previewed font stays, the description does not change")
+    {
+        fontScript.closeWith = IDCANCEL;
+        CHECK(presentationState->ChooseContentFont(help.dialog, fixture.window) == 0);
+        CHECK(fontScript.applied == 1);
+        CHECK(fontScript.previewed != first);
+        CHECK(presentationState->contentFont == fontScript.previewed);
+        CHECK((HFONT)SendDlgItemMessageA(fixture.window, IDC_RESULT_LIST, WM_GETFONT, 0, 0) ==
+              presentationState->contentFont);
+        CHECK((HFONT)SendDlgItemMessageA(help.dialog, IDC_HELP_TEXT, WM_GETFONT, 0, 0) ==
+              presentationState->contentFont);
+        CHECK(memcmp(&presentationState->logFont, &described, sizeof(described)) == 0);
+    }
+    SUBCASE("Apply then OK: the dialog's choice is described, made and on both windows")
+    {
+        fontScript.closeWith = IDOK;
+        CHECK(presentationState->ChooseContentFont(help.dialog, fixture.window) == 1);
+        CHECK(fontScript.applied == 1);
+        HFONT chosen = presentationState->contentFont;
+        CHECK(chosen != first);
+        CHECK(chosen != fontScript.previewed);  // made afresh from the confirmed description
+        CHECK(GetObjectType(fontScript.previewed) == 0);  // the preview was released
+        CHECK((HFONT)SendDlgItemMessageA(fixture.window, IDC_RESULT_LIST, WM_GETFONT, 0, 0) == chosen);
+        CHECK((HFONT)SendDlgItemMessageA(help.dialog, IDC_HELP_TEXT, WM_GETFONT, 0, 0) == chosen);
+        LOGFONTA made;
+        GetObjectA(chosen, sizeof(made), &made);
+        CHECK(doctest::String(made.lfFaceName) == presentationState->logFont.lfFaceName);
+        CHECK(made.lfHeight == presentationState->logFont.lfHeight);
+    }
+    KillTimer(NULL, timer);
+}

@@ -86,9 +86,14 @@ int PresentationState::ChooseContentFont(HWND helpDialog, HWND window)
     choice.nSizeMin = smallestPointSize;
     choice.nSizeMax = largestPointSize;
     choice.lpfnHook = FontDialogHook;
-    // Cancelled or failed: logFont is as it was, and a previewed font stays.
-    if (!ChooseFontA(&choice))
+    // Cancelled or failed: logFont stays as it was, and a previewed font stays
+    // in use. Some font dialogs write the live selection into the record
+    // while they are open (on Apply, for one), so the old one is put back.
+    const LOGFONTA before = logFont;
+    if (!ChooseFontA(&choice)) {
+        logFont = before;
         return 0;
+    }
 
     // The dialog wrote the choice into logFont. The old font is deleted only
     // once no control uses it any more, and kept if the new one cannot be made.
