@@ -43,20 +43,22 @@ static void AddEntry(char* entry)
     }
 }
 
-DWORD ScanFolder(char* workingPath, unsigned length)
+DWORD ScanFolder(WorkingPath* working, unsigned length)
 {
+    char* path = working->path;
+    char* lower = working->lower;
     // Room for "\*" and the NUL; a deeper path fails like an unlistable folder.
     if (length + 3 > scanPathSize)
         return ERROR_FILENAME_EXCED_RANGE;
-    workingPath[length] = '\\';
-    workingPath[length + 1] = '*';
-    workingPath[length + 2] = 0;
+    path[length] = '\\';
+    path[length + 1] = '*';
+    path[length + 2] = 0;
 
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(workingPath, &found);
+    HANDLE search = FindFirstFileA(path, &found);
     if (search == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        workingPath[length] = 0;
+        path[length] = 0;
         return error;
     }
     do {
@@ -65,28 +67,32 @@ DWORD ScanFolder(char* workingPath, unsigned length)
         const int isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         const unsigned nameLength = (unsigned)strlen(found.cFileName);
 
-        // Exact room for the folder form: path, backslash, name, backslash, NUL.
+        // Exact room for the folder form: path, backslash, name, backslash,
+        // NUL. The path comes lower-cased already; only the name is
+        // lower-cased here, which gives what lower-casing the whole entry
+        // gives, since both parts are whole characters.
         char* entry = CheckAllocation(static_cast<char*>(AllocZeroed(length + nameLength + 3)), 1);
-        memcpy(entry, workingPath, length);
+        memcpy(entry, lower, length);
         entry[length] = '\\';
         memcpy(entry + length + 1, found.cFileName, nameLength);
+        CharLowerBuffA(entry + length + 1, nameLength);
         if (isFolder)
             entry[length + 1 + nameLength] = '\\';
-        CharLowerA(entry);
         AddEntry(entry);
 
-        // The working path keeps the names' own case: it is what the file
-        // system is asked for.
+        // The path keeps the names' own case: it is what the file system is
+        // asked for.
         if (isFolder && length + 1 + nameLength + 3 <= scanPathSize) {
-            workingPath[length] = '\\';
-            memcpy(workingPath + length + 1, found.cFileName, nameLength + 1);
-            ScanFolder(workingPath, length + 1 + nameLength);
+            path[length] = '\\';
+            memcpy(path + length + 1, found.cFileName, nameLength + 1);
+            memcpy(lower + length, entry + length, nameLength + 1);
+            ScanFolder(working, length + 1 + nameLength);
         }
     } while (FindNextFileA(search, &found) && keepScanning);
 
     if (!FindClose(search))
         ReportLastError(NULL, 0, 0, NULL);
-    workingPath[length] = 0;
+    path[length] = 0;
     return 0;
 }
 
@@ -95,10 +101,16 @@ DWORD WINAPI ScanThreadProc(LPVOID parameter)
     (void)parameter;
     // The walk extends its own copy of the root: the user-interface thread
     // reads scanPath (title, display texts) while the scan runs.
-    char* workingPath = CheckAllocation(static_cast<char*>(AllocZeroed(scanPathSize)), 1);
-    lstrcpynA(workingPath, scanPath, scanPathSize);
-    DWORD error = ScanFolder(workingPath, (unsigned)strlen(workingPath));
-    FreeBlock(workingPath);
+    WorkingPath working;
+    working.path = CheckAllocation(static_cast<char*>(AllocZeroed(scanPathSize)), 1);
+    working.lower = CheckAllocation(static_cast<char*>(AllocZeroed(scanPathSize)), 1);
+    lstrcpynA(working.path, scanPath, scanPathSize);
+    const unsigned rootLength = (unsigned)strlen(working.path);
+    memcpy(working.lower, working.path, rootLength);
+    CharLowerBuffA(working.lower, rootLength);
+    DWORD error = ScanFolder(&working, rootLength);
+    FreeBlock(working.lower);
+    FreeBlock(working.path);
 
     if (error == 0) {
         char format[stringTextSize] = {0};

@@ -23,10 +23,17 @@ extern int progressMark;
 // status line, and sends WM_APP_SCAN_DONE to mainWindow. Returns 0.
 DWORD WINAPI ScanThreadProc(LPVOID parameter);
 
-// Walks the folder named by the first length bytes of workingPath, the
-// scanner's own buffer of scanPathSize bytes, which it extends and cuts back
-// again. Returns 0, or the system error code when the folder cannot be
-// listed.
-DWORD ScanFolder(char* workingPath, unsigned length);
+// The scanner thread's own copy of the path of the folder being listed, held
+// apart from scanPath: as the file system is asked for it, and lower-cased
+// for the entries that begin with it. Two buffers of scanPathSize bytes.
+struct WorkingPath {
+    char* path;
+    char* lower;
+};
+
+// Walks the folder named by the first length bytes of the working path,
+// which it extends and cuts back again. Returns 0, or the system error code
+// when the folder cannot be listed.
+DWORD ScanFolder(WorkingPath* working, unsigned length);
 
 #endif

@@ -170,13 +170,17 @@ TEST_CASE("a working path that would outgrow its buffer fails like an unlistable
     REQUIRE(block != NULL);
     DWORD old;
     REQUIRE(VirtualProtect(block + (pages - 1) * page, page, PAGE_NOACCESS, &old));
-    char* workingPath = block + (pages - 1) * page - scanPathSize;
+    WorkingPath working;
+    working.path = block + (pages - 1) * page - scanPathSize;
+    working.lower = static_cast<char*>(AllocZeroed(scanPathSize));
 
     for (unsigned length = scanPathSize - 4; length < scanPathSize; ++length) {
-        memset(workingPath, 'a', length);
-        workingPath[length] = 0;
-        CHECK(ScanFolder(workingPath, length) != 0);
-        CHECK(workingPath[length] == 0);
+        memset(working.path, 'a', length);
+        working.path[length] = 0;
+        memcpy(working.lower, working.path, length + 1);
+        CHECK(ScanFolder(&working, length) != 0);
+        CHECK(working.path[length] == 0);
     }
+    FreeBlock(working.lower);
     VirtualFree(block, 0, MEM_RELEASE);
 }

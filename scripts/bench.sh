@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# THE benchmark command: builds both targets, runs the x86_64 benchmark
+# program under Wine in a fresh prefix, and the native peers (grep, find) on
+# the same data in the same run. Every figure is one line of the form
+#   figure: NAME VALUE UNIT
+# Benchmarks are not tests: nothing here fails on a slow figure.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+export BUILD_DIR=$build
+
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh" > /dev/null
+
+source "$root/scripts/wine-env.sh"
+wine_env_start "$build/x86_64/bench-prefix" fresh
+
+bench_exe=$build/x86_64/bench/sorvane_bench.exe
+data=$build/bench-data
+rm -rf "$data"
+mkdir -p "$data"
+figures=$data/figures.txt
+: > "$figures"
+
+figure() {  # NAME VALUE UNIT
+    echo "figure: $1 $2 $3" | tee -a "$figures"
+}
+
+value_of() {  # NAME -> the value printed for it
+    awk -v name="$1" '$1 == "figure:" && $2 == name { v = $3 } END { print v }' "$figures"
+}
+
+# Median wall time in milliseconds of RUNS runs of a command.
+median_ms() {
+    local runs=$1; shift
+    local times=()
+    for _ in $(seq "$runs"); do
+        local start end
+        start=$(date +%s%N)
+        "$@" > /dev/null
+        end=$(date +%s%N)
+        times+=($(( (end - start) / 1000 )))
+    done
+    printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { printf "%.3f", t[int((NR + 1) / 2)] / 1000 }'
+}
+
+ratio() {  # A B SCALE -> A / B * SCALE
+    awk -v a="$1" -v b="$2" -v s="$3" 'BEGIN { printf "%.3f", (b > 0 ? a / b * s : 0) }'
+}
+
+echo "== Filter over a generated catalogue of 1,000,000 entries"
+paths=$data/paths.txt
+wine "$bench_exe" filter "$(winepath -w "$paths")" | tee -a "$figures"
+
+# Native grep over the same paths, one per line, whole process.
+grep_word() { grep -F -c "$1" "$paths" || true; }
+figure grep_full_walk "$(median_ms 9 grep_word zqxj)" ms
+figure filter_full_walk_vs_grep \
+    "$(ratio "$(value_of filter_full_walk)" "$(value_of grep_full_walk)" 100)" %
+figure filter_full_walk_vs_memchr_floor \
+    "$(ratio "$(value_of filter_full_walk)" "$(value_of memchr_floor)" 1)" x
+
+echo "== Scan of a generated tree"
+# 25 groups of 10 projects of 8 folders of 100 files: 202,275 entries, made
+# natively in the prefix's drive C so that Wine sees it as C:\benchtree.
+tree=$WINEPREFIX/drive_c/benchtree
+mkdir -p "$tree"
+(
+    cd "$tree"
+    awk 'BEGIN {
+        for (g = 0; g < 25; ++g)
+            for (p = 0; p < 10; ++p)
+                for (s = 0; s < 8; ++s)
+                    printf "group%02d/project%03d/module%d\n", g, g * 10 + p, s
+    }' | xargs mkdir -p
+    # Names of many lengths, as on a real drive.
+    awk 'BEGIN {
+        split(".txt .cpp .h .dll .png .log .xml .json .c .manifest .js", ext, " ")
+        split("readme main configuration window x helper-functions data " \
+              "report-final-version a settings index network-socket util", stem, " ")
+        for (g = 0; g < 25; ++g)
+            for (p = 0; p < 10; ++p)
+                for (s = 0; s < 8; ++s)
+                    for (f = 0; f < 100; ++f)
+                        printf "group%02d/project%03d/module%d/%s%d%s\n",
+                               g, g * 10 + p, s, stem[f % 13 + 1], f, ext[f % 11 + 1]
+    }' | xargs touch
+)
+find_count() { find "$tree" | wc -l; }
+tree_entries=$(( $(find_count) - 1 ))  # find lists the root itself too
+figure find_tree_entries "$tree_entries" entries
+find_ms=$(median_ms 5 find_count)
+figure find_rate "$(awk -v n="$tree_entries" -v t="$find_ms" 'BEGIN { printf "%.0f", n / t * 1000 }')" entries/s
+
+wine "$bench_exe" scan 'C:\benchtree' | tee -a "$figures"
+figure scan_vs_find "$(ratio "$(value_of scan_rate)" "$(value_of find_rate)" 100)" %
+
+echo "All figures: $figures"
