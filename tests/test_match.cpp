@@ -172,6 +172,20 @@ TEST_CASE("the word test never reads past the page that ends the entry")
     VirtualFree(block, 0, MEM_RELEASE);
 }
 
+TEST_CASE("a word is found within the given length only, not in the bytes after it")
+{
+    char table[wordTableSize] = {0};
+    SplitQuery("xyz", table);
+    WordSet set;
+    PrepareWords(&set, searchFull, table);
+    for (unsigned at = 0; at < 40; ++at) {
+        std::string text(64, 'a');
+        text.replace(at, 3, "xyz");
+        for (unsigned length = 0; length <= 48; ++length)
+            CHECK(ContainsWord(text.c_str(), length, &set.words[0]) == (at + 3 <= length));
+    }
+}
+
 TEST_CASE("each search mode looks in its own part of the entry")
 {
     const char* file = "c:\\data\\report.txt";
