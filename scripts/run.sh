@@ -12,4 +12,6 @@ bash "$root/scripts/build.sh"
 source "$root/scripts/wine-env.sh"
 wine_env_start "$build/run-prefix"
 [ -n "${DISPLAY:-}" ] && echo "Sorvane is running on display $DISPLAY; close its window to end."
-wine "$build/x86_64/sorvane.exe" "$@"
+# In the background, so that a signal to this script is handled at once.
+wine "$build/x86_64/sorvane.exe" "$@" &
+wait $!

@@ -21,6 +21,9 @@ wine_env_start() {
     mkdir -p "$prefix"
     export WINEPREFIX=$prefix
     trap wine_env_stop EXIT
+    # A signal ends the script through exit, so the EXIT trap still runs.
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
 
     if [ -z "${DISPLAY:-}" ] || [ -n "$fresh" ]; then
         # Xvfb picks a free display itself and writes its number to the pipe.
