@@ -159,7 +159,7 @@ static inline int SearchedPart(int mode, const char* entry, unsigned entryLength
     return 1;
 }
 
-// What processors without SSE2 run (the 32-bit build): strlen, then memchr
+// What a build without SSE2 would run: strlen, then memchr
 // on each word's least common byte and a compare where it is found.
 int MatchWordsPortable(const WordSet* set, const char* entry, unsigned* length)
 {
@@ -474,8 +474,8 @@ static int SseMatchWords(const WordSet* set, const char* entry, unsigned* length
 
 #endif
 
-// The 64-bit build always has SSE2; the 32-bit one may run on processors
-// without it and keeps to the portable code.
+// Both our builds have SSE2 (the 32-bit one is compiled for it); the
+// portable code serves a compiler without it.
 unsigned EntryLength(const char* entry)
 {
 #if defined(__SSE2__)

@@ -54,7 +54,7 @@ void PrepareWords(WordSet* set, int mode, const char* table);
 // word), and then the entry's length is in length.
 int MatchWords(const WordSet* set, const char* entry, unsigned* length);
 
-// The same as MatchWords without SSE2: what the 32-bit build runs. Public so
+// The same as MatchWords without SSE2: the plain reference. Public so
 // that the tests hold both ways to the same results.
 int MatchWordsPortable(const WordSet* set, const char* entry, unsigned* length);
 
