@@ -159,11 +159,13 @@ static inline int SearchedPart(int mode, const char* entry, unsigned entryLength
     return 1;
 }
 
-// What a build without SSE2 would run: strlen, then memchr
-// on each word's least common byte and a compare where it is found.
-int MatchWordsPortable(const WordSet* set, const char* entry, unsigned* length)
+// Any entry, any length: its length first, then each word over the
+// searched part, with the given ways to measure and to search.
+template <unsigned (*Length)(const char*),
+          int (*Contains)(const char*, unsigned, const PreparedWord*)>
+static inline int MatchEachWord(const WordSet* set, const char* entry, unsigned* length)
 {
-    const unsigned entryLength = PortableEntryLength(entry);
+    const unsigned entryLength = Length(entry);
     *length = entryLength;
     const char* text;
     unsigned textLength;
@@ -172,9 +174,16 @@ int MatchWordsPortable(const WordSet* set, const char* entry, unsigned* length)
     if (!SearchedPart(set->mode, entry, entryLength, &text, &textLength))
         return 0;
     for (int i = 0; i < set->count; ++i)
-        if (!PortableContainsWord(text, textLength, &set->words[i]))
+        if (!Contains(text, textLength, &set->words[i]))
             return 0;
     return 1;
+}
+
+// What a build without SSE2 would run: strlen, then memchr
+// on each word's least common byte and a compare where it is found.
+int MatchWordsPortable(const WordSet* set, const char* entry, unsigned* length)
+{
+    return MatchEachWord<PortableEntryLength, PortableContainsWord>(set, entry, length);
 }
 
 #if defined(__SSE2__)
@@ -257,24 +266,12 @@ static int SseContainsWord(const char* text, unsigned textLength, const Prepared
     return 0;
 }
 
-// Any entry, any length: its length first, then each word over the
-// searched part.
+// Entries too long for the window (rare): kept out of line.
 __attribute__((noinline)) static int SseMatchWordsAnyLength(const WordSet* set,
                                                             const char* entry,
                                                             unsigned* length)
 {
-    const unsigned entryLength = SseEntryLength(entry);
-    *length = entryLength;
-    const char* text;
-    unsigned textLength;
-    if (set->count == 0)
-        return 1;
-    if (!SearchedPart(set->mode, entry, entryLength, &text, &textLength))
-        return 0;
-    for (int i = 0; i < set->count; ++i)
-        if (!SseContainsWord(text, textLength, &set->words[i]))
-            return 0;
-    return 1;
+    return MatchEachWord<SseEntryLength, SseContainsWord>(set, entry, length);
 }
 
 // One bit per byte of the 128-byte window: bit i of low stands for byte i,
