@@ -260,6 +260,16 @@ public:
             Add(folder + prefix + std::to_string(i) + ".txt");
     }
 
+    // folders d0 ... each holding filesEach files f0.txt ...
+    void AddFoldersOfFiles(int folders, int filesEach)
+    {
+        for (int i = 0; i < folders; ++i) {
+            std::string folder = "d" + std::to_string(i) + "\\";
+            Add(folder);
+            AddFiles(folder, "f", filesEach);
+        }
+    }
+
     std::string root;
 
 private:

@@ -438,15 +438,21 @@ static HWND CreateFakeFontDialog(HWND owner)
                            NULL, GetModuleHandleA(NULL), NULL);
 }
 
+// Both windows with the first-run content font, as the program starts.
+static void ApplyFirstRunFonts(HWND window, HWND helpDialog)
+{
+    presentationState->CreateContentFont("MS Sans Serif", 10);
+    presentationState->ApplyMainFonts(window);
+    presentationState->ApplyHelpFonts(helpDialog);
+}
+
 TEST_CASE("a preview loses the font, skips a window or rewrites the font description")
 {
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
     HelpDialogFixture help(fixture.window);
     REQUIRE(help.dialog);
-    presentationState->CreateContentFont("MS Sans Serif", 10);
-    presentationState->ApplyMainFonts(fixture.window);
-    presentationState->ApplyHelpFonts(help.dialog);
+    ApplyFirstRunFonts(fixture.window, help.dialog);
     HWND fontDialog = CreateFakeFontDialog(help.dialog);
     REQUIRE(fontDialog);
     const LOGFONTA described = presentationState->logFont;
@@ -546,9 +552,7 @@ TEST_CASE("the font dialog's Apply, OK and Cancel lose or misplace the chosen fo
     REQUIRE(fixture.window);
     HelpDialogFixture help(fixture.window);
     REQUIRE(help.dialog);
-    presentationState->CreateContentFont("MS Sans Serif", 10);
-    presentationState->ApplyMainFonts(fixture.window);
-    presentationState->ApplyHelpFonts(help.dialog);
+    ApplyFirstRunFonts(fixture.window, help.dialog);
     const LOGFONTA described = presentationState->logFont;
     const HFONT first = presentationState->contentFont;
 

@@ -145,11 +145,7 @@ TEST_CASE("clearing keepScanning stops every level and still reports the count a
     // Three folders of 300 files: the stop comes inside the first folder,
     // and the top level must not go on into the next one.
     TempTree tree("ScanStop");
-    for (int i = 0; i < 3; ++i) {
-        std::string folder = "d" + std::to_string(i) + "\\";
-        tree.Add(folder);
-        tree.AddFiles(folder, "f", 300);
-    }
+    tree.AddFoldersOfFiles(3, 300);
     CatalogueFixture fixture;
     fixtureState.statusHook = StopAt256;
     REQUIRE(fixture.WaitForScan(fixture.StartScan(tree.root.c_str())));

@@ -225,11 +225,7 @@ static void FilterWhileWaiting(CatalogueFixture* fixture)
 TEST_CASE("filtering while the scanner still adds entries sees a consistent catalogue")
 {
     TempTree tree("FilterWhileScanning");
-    for (int i = 0; i < 4; ++i) {
-        std::string folder = "d" + std::to_string(i) + "\\";
-        tree.Add(folder);
-        tree.AddFiles(folder, "f", 300);
-    }
+    tree.AddFoldersOfFiles(4, 300);
     CatalogueFixture fixture;
     scanningFixture = &fixture;
     passesDuringScan = 0;
