@@ -7,3 +7,7 @@ LinkedList* catalogue;
 TextBuffer* copyListBuffer;
 char* scanPath;
 HANDLE catalogueLock;
+ATOM classAtom;
+UINT requestDataMessage;
+UINT dataReadyMessage;
+HACCEL acceleratorTable;

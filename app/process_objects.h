@@ -19,6 +19,11 @@ extern LinkedList* catalogue;       // UI and scanner threads, only under catalo
 extern TextBuffer* copyListBuffer;  // UI thread
 extern char* scanPath;              // UI thread writes it while no scan runs;
                                     // both threads read it during a scan
-extern HANDLE catalogueLock;        // unnamed mutex guarding catalogue
+extern HANDLE catalogueLock;        // unnamed mutex guarding catalogue; never
+                                    // closed, a scanner may still wait on it
+extern ATOM classAtom;              // UI thread; the main window class
+extern UINT requestDataMessage;     // UI thread; registered "SorvaneRequestData"
+extern UINT dataReadyMessage;       // UI thread; registered "SorvaneDataReady"
+extern HACCEL acceleratorTable;     // UI thread; resource 106
 
 #endif

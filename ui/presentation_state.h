@@ -52,6 +52,25 @@ public:
     // main window (the help dialog's parent). logFont is left alone.
     void PreviewFont(HFONT font, HWND fontDialog);
 
+    // System-menu items and toggles (ui/system_menu.cpp). Each toggle's
+    // label names the state in force and is checked when the value is 1.
+    void AddSystemMenuItems(int contextMode, int linkState);
+    void SetContextMenuMode(int mode);
+    void ToggleContextMenuMode();
+    int IsExtendedContextMenu() const;
+    void SetLinkMode(int mode);
+    void ToggleLinkMode();
+    int IsLinked() const;
+    // The system menu as a pop-up for a right click on the compact mode's
+    // icon: the wParam and lParam of the main window's WM_RBUTTONDOWN.
+    void ShowIconMenu(WPARAM keyFlags, LPARAM point);
+
+    // Placement and title (ui/placement.cpp). SavePlacement writes the
+    // normal rectangle, show state, the three modes and the content font in
+    // use; UpdateTitle shows the link state and the scan root (may be null).
+    void SavePlacement();
+    void UpdateTitle(const char* product, const char* root);
+
     LOGFONTA logFont;     // description of the content font
     HFONT contentFont;    // owned: result list and help text; null until made
     HGDIOBJ guiFont;      // stock DEFAULT_GUI_FONT, never deleted
