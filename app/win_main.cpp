@@ -1,40 +1,136 @@
-// Entry point. Until the main window lands this shows a placeholder window
-// so that the run command has something to start.
+// The life of the process: the shared objects, the main window, the one
+// message loop, and an ordered shutdown that ends in ExitProcess.
 #include <windows.h>
+#include <ole2.h>
 
+#include "app/app_messages.h"
+#include "app/catalogue_lock.h"
+#include "app/error_report.h"
+#include "app/main_window.h"
+#include "app/process_heap.h"
+#include "app/process_objects.h"
+#include "catalogue/linked_list.h"
+#include "catalogue/text_buffer.h"
+#include "integration/command_line.h"
+#include "integration/settings.h"
 #include "resources/resource.h"
+#include "ui/presentation_state.h"
 
-static LRESULT CALLBACK PlaceholderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static const unsigned startPathSize = 260;
+static const unsigned copyListInitialSize = 8192;
+static const unsigned copyListGrowStep = 0x40000;
+
+// Dialog procedure of the main window's template. The window's own class
+// procedure receives every message, the dialog messages included, and never
+// hands one to the dialog manager, so this is never called.
+static INT_PTR CALLBACK MainDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
+    return FALSE;
+}
+
+static char* AllocateText(unsigned size)
+{
+    return CheckAllocation(static_cast<char*>(AllocZeroed(size)), 1);
+}
+
+static void CreateProcessObjects()
+{
+    catalogue = CheckAllocation(new LinkedList(), 1);
+    copyListBuffer = CheckAllocation(new TextBuffer(copyListInitialSize, copyListGrowStep), 1);
+    presentationState = CheckAllocation(new PresentationState(), 1);
+    scanPath = AllocateText(scanPathSize);
+    catalogueLock = CreateMutexA(NULL, FALSE, NULL);
+    if (!catalogueLock)
+        ReportLastError(NULL, 1, 0, NULL);
+    requestDataMessage = RegisterWindowMessageA("SorvaneRequestData");
+    if (!requestDataMessage)
+        ReportLastError(NULL, 1, 0, NULL);
+    dataReadyMessage = RegisterWindowMessageA("SorvaneDataReady");
+    if (!dataReadyMessage)
+        ReportLastError(NULL, 1, 0, NULL);
+}
+
+static ATOM RegisterMainClass()
+{
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof(windowClass));
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    // The class serves as the private class of a dialog template.
+    windowClass.cbWndExtra = DLGWINDOWEXTRA;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
+    windowClass.hCursor = LoadCursor(NULL, IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = productTitle;
+    return RegisterClassA(&windowClass);
+}
+
+// Tab, Enter, Esc and the arrows act only through the accelerator table:
+// there is no dialog manager in this loop.
+static WPARAM RunMessageLoop()
+{
+    MSG message;
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        if (TranslateAcceleratorA(mainWindow, acceleratorTable, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return message.wParam;
+}
+
+// The scanner is never waited for. Holding catalogueLock for good keeps it
+// away from the catalogue; whatever else it may still touch (scanPath, the
+// lock itself) is left to the process exit, since it may run until then.
+[[noreturn]] static void ShutDown(WPARAM exitCode)
+{
+    LockCatalogue();
+    void* entry;
+    while (catalogue->PopBack(&entry))
+        FreeBlock(entry);
+    delete copyListBuffer;
+    copyListBuffer = NULL;
+    delete catalogue;
+    catalogue = NULL;
+    delete presentationState;
+    presentationState = NULL;
+    FreeBlock(modulePath);
+    modulePath = NULL;
+    FreeBlock(productTitle);
+    productTitle = NULL;
+    OleUninitialize();
+    ExitProcess((UINT)exitCode);
 }
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = PlaceholderProc;
-    windowClass.hInstance = hInstance;
-    windowClass.hCursor = LoadCursor(NULL, IDC_ARROW);
-    windowClass.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = "Sorvane";
-    if (!RegisterClassA(&windowClass))
+    OleInitialize(NULL);
+    instance = hInstance;
+    modulePath = AllocateText(modulePathSize);
+    productTitle = AllocateText(productTitleSize);
+    if (!GetModuleFileNameA(NULL, modulePath, modulePathSize))
+        ReportLastError(NULL, 0, 0, NULL);
+    LoadStringA(instance, IDS_PRODUCT, productTitle, productTitleSize);
+
+    char startPath[startPathSize] = {0};
+    ParseCommandLine(startPath, sizeof(startPath));
+    CreateProcessObjects();
+
+    classAtom = RegisterMainClass();
+    if (!classAtom) {
+        ReportLastError(NULL, 0, 0, NULL);
         return 0;
-    HWND window = CreateWindowExA(0, "Sorvane", "Sorvane", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 488, 302, NULL, NULL, hInstance, NULL);
-    if (!window)
-        return 0;
-    CreateWindowExA(WS_EX_STATICEDGE, "STATIC", "Please select a drive.",
-                    WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 190, 8, 280, 24, window,
-                    (HMENU)IDC_STATUS, hInstance, NULL);
-    ShowWindow(window, SW_SHOWNORMAL);
-    MSG message;
-    while (GetMessageA(&message, NULL, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
     }
-    return (int)message.wParam;
+    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), NULL, MainDialogProc, 0);
+    if (!window) {
+        ReportLastError(NULL, 0, 0, NULL);
+        return 0;
+    }
+    // The saved show state decides the first show, not the one we were given.
+    ShowWindow(window, (int)ReadSettingNumber(SettingShowState));
+    if (startPath[0])
+        SendMessageA(window, WM_APP_SCAN_REQUEST, 0, reinterpret_cast<LPARAM>(startPath));
+    acceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    ShutDown(RunMessageLoop());
 }

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "app/app_messages.h"
+#include "app/catalogue_lock.h"
 #include "app/error_report.h"
 #include "app/main_window.h"
 #include "app/process_heap.h"
@@ -30,11 +31,9 @@ static int IsDotFolder(const WIN32_FIND_DATAA* found)
 // lock itself.
 static void AddEntry(char* entry)
 {
-    if (WaitForSingleObject(catalogueLock, INFINITE) == WAIT_FAILED)
-        ReportLastError(NULL, 1, 0, NULL);
+    LockCatalogue();
     catalogue->PushBack(entry);
-    if (!ReleaseMutex(catalogueLock))
-        ReportLastError(NULL, 1, 0, NULL);
+    UnlockCatalogue();
 
     ++scanCount;
     if ((scanCount >> 8) > progressMark) {

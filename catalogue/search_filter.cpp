@@ -1,5 +1,6 @@
 #include "catalogue/search_filter.h"
 
+#include "app/catalogue_lock.h"
 #include "app/error_report.h"
 #include "app/process_heap.h"
 #include "app/process_objects.h"
@@ -45,8 +46,7 @@ int FilterCatalogue(int limit, int mode, int toBuffer, HWND window, HWND resultL
     WordSet words;
     PrepareWords(&words, mode, table);
 
-    if (WaitForSingleObject(catalogueLock, INFINITE) == WAIT_FAILED)
-        ReportLastError(NULL, 1, 0, NULL);
+    LockCatalogue();
     HDC measure = toBuffer ? NULL : GetDC(resultList);
 
     int results = 0;
@@ -72,8 +72,7 @@ int FilterCatalogue(int limit, int mode, int toBuffer, HWND window, HWND resultL
     catalogue->FreeCursor(cursor);
     if (measure)
         ReleaseDC(resultList, measure);
-    if (!ReleaseMutex(catalogueLock))
-        ReportLastError(NULL, 1, 0, NULL);
+    UnlockCatalogue();
 
     if (!toBuffer) {
         SendMessageA(resultList, WM_SETREDRAW, TRUE, 0);

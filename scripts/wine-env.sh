@@ -2,7 +2,8 @@
 # and an X display (Xvfb unless one is given). Call wine_env_start PREFIX
 # [fresh]; the EXIT trap stops what was started.
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No debugger: a crash ends the process at once instead of waiting on it.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 wine_env_pids=()
 

@@ -1,0 +1,296 @@
+#include "harness/program_driver.h"
+
+#include <shlobj.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "integration/settings.h"
+#include "resources/resource.h"
+
+std::string ProgramPath()
+{
+    // build/<arch>/tests/sorvane_tests.exe or build/<arch>/bench/sorvane_bench.exe
+    char path[MAX_PATH] = {0};
+    GetModuleFileNameA(NULL, path, sizeof(path));
+    std::string folder(path);
+    for (int up = 0; up < 2; ++up)
+        folder = folder.substr(0, folder.find_last_of('\\'));
+    return folder + "\\sorvane.exe";
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM lParam)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64] = {0};
+    GetClassNameA(window, className, sizeof(className));
+    if (owner == search->processId && strcmp(className, "Sorvane") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindBox(HWND window, LPARAM lParam)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64] = {0};
+    GetClassNameA(window, className, sizeof(className));
+    if (owner == search->processId && IsWindowVisible(window) && strcmp(className, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void SendKey(WORD virtualKey, int up)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = (WORD)MapVirtualKeyA(virtualKey, 0);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+void SendMouseButton(int button, int up)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_MOUSE;
+    if (button == VK_RBUTTON)
+        input.mi.dwFlags = up ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_RIGHTDOWN;
+    else if (button == VK_MBUTTON)
+        input.mi.dwFlags = up ? MOUSEEVENTF_MIDDLEUP : MOUSEEVENTF_MIDDLEDOWN;
+    else
+        input.mi.dwFlags = up ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &input, sizeof(input));
+}
+
+// Input is asynchronous: give the program time to take it in.
+void Settle()
+{
+    Sleep(60);
+}
+
+}  // namespace
+
+int StartProgram(ProgramRun* run, const std::string& arguments, DWORD timeoutMs)
+{
+    ZeroMemory(run, sizeof(*run));
+    std::string commandLine = "\"" + ProgramPath() + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &run->process))
+        return 0;
+    WindowSearch search = {run->process.dwProcessId, NULL};
+    WaitUntil(
+        [&] {
+            EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != NULL && IsWindowVisible(search.found);
+        },
+        timeoutMs);
+    run->window = search.found;
+    return run->window != NULL;
+}
+
+int WaitForExit(ProgramRun* run, DWORD timeoutMs, DWORD* exitCode)
+{
+    if (!run->process.hProcess ||
+        WaitForSingleObject(run->process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return 0;
+    GetExitCodeProcess(run->process.hProcess, exitCode);
+    return 1;
+}
+
+void StopProgram(ProgramRun* run)
+{
+    if (run->process.hProcess) {
+        if (WaitForSingleObject(run->process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(run->process.hProcess, 1);
+            WaitForSingleObject(run->process.hProcess, 5000);
+        }
+        CloseHandle(run->process.hProcess);
+        CloseHandle(run->process.hThread);
+    }
+    ZeroMemory(run, sizeof(*run));
+}
+
+int CloseProgram(ProgramRun* run, DWORD timeoutMs)
+{
+    PostMessageA(run->window, WM_CLOSE, 0, 0);
+    DWORD exitCode = 0;
+    return WaitForExit(run, timeoutMs, &exitCode);
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1100] = {0};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, NULL);
+    return text;
+}
+
+std::string ControlText(HWND window, int controlId)
+{
+    return WindowText(GetDlgItem(window, controlId));
+}
+
+std::vector<std::string> ListItems(HWND list)
+{
+    // The ANSI form of LB_GETTEXT does not convert across processes here.
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, (WPARAM)i, 0);
+        if (length < 0)
+            break;
+        std::vector<wchar_t> wide((size_t)length + 1);
+        SendMessageW(list, LB_GETTEXT, (WPARAM)i, reinterpret_cast<LPARAM>(wide.data()));
+        char text[2000] = {0};
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text, sizeof(text) - 1, NULL, NULL);
+        items.push_back(text);
+    }
+    return items;
+}
+
+int ListSelection(HWND list)
+{
+    return (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
+}
+
+HWND FocusOf(const ProgramRun* run)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(run->process.dwThreadId, &info))
+        return NULL;
+    return info.hwndFocus;
+}
+
+int IsScanning(const ProgramRun* run)
+{
+    return ControlText(run->window, IDC_REFRESH) == "&Stop";
+}
+
+int WaitForScanEnd(const ProgramRun* run, DWORD timeoutMs)
+{
+    int count = -1;
+    WaitUntil(
+        [&] {
+            std::string status = ControlText(run->window, IDC_STATUS);
+            if (IsScanning(run) || sscanf(status.c_str(), "Loaded %d files.", &count) != 1)
+                return false;
+            return true;
+        },
+        timeoutMs);
+    return count;
+}
+
+HWND MessageBoxOf(DWORD processId)
+{
+    WindowSearch search = {processId, NULL};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void BringToFront(const ProgramRun* run)
+{
+    SetForegroundWindow(run->window);
+    WaitUntil([&] { return GetForegroundWindow() == run->window; }, 2000);
+}
+
+void PressKey(WORD virtualKey, int withControl, int withShift)
+{
+    if (withControl)
+        SendKey(VK_CONTROL, 0);
+    if (withShift)
+        SendKey(VK_SHIFT, 0);
+    SendKey(virtualKey, 0);
+    SendKey(virtualKey, 1);
+    if (withShift)
+        SendKey(VK_SHIFT, 1);
+    if (withControl)
+        SendKey(VK_CONTROL, 1);
+    Settle();
+}
+
+void TypeText(const char* text)
+{
+    for (const char* c = text; *c; ++c) {
+        const SHORT key = VkKeyScanA(*c);
+        const int shift = (key >> 8) & 1;
+        if (shift)
+            SendKey(VK_SHIFT, 0);
+        SendKey((WORD)(key & 0xFF), 0);
+        SendKey((WORD)(key & 0xFF), 1);
+        if (shift)
+            SendKey(VK_SHIFT, 1);
+    }
+    Settle();
+}
+
+void ClickAt(HWND control, int x, int y, int button, int withControl, int withShift)
+{
+    POINT point = {x, y};
+    ClientToScreen(control, &point);
+    SetCursorPos(point.x, point.y);
+    if (withControl)
+        SendKey(VK_CONTROL, 0);
+    if (withShift)
+        SendKey(VK_SHIFT, 0);
+    SendMouseButton(button, 0);
+    SendMouseButton(button, 1);
+    if (withShift)
+        SendKey(VK_SHIFT, 1);
+    if (withControl)
+        SendKey(VK_CONTROL, 1);
+    Settle();
+}
+
+int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths)
+{
+    // DROPFILES, then each path and its NUL, then one more NUL. A fixed
+    // block is its own handle, so DragQueryFileA reads it where it lies.
+    std::vector<char> block(sizeof(DROPFILES));
+    for (const std::string& path : paths)
+        block.insert(block.end(), path.c_str(), path.c_str() + path.size() + 1);
+    block.push_back(0);
+    DROPFILES* header = reinterpret_cast<DROPFILES*>(block.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = FALSE;
+    void* remote = VirtualAllocEx(run->process.hProcess, NULL, block.size(),
+                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote || !WriteProcessMemory(run->process.hProcess, remote, block.data(), block.size(),
+                                       NULL))
+        return 0;
+    return PostMessageA(run->window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
+}
+
+void ClearStoredSettings()
+{
+    HKEY software = NULL;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_ALL_ACCESS, &software) !=
+        ERROR_SUCCESS)
+        return;
+    RegDeleteKeyA(software, settingsKeyPath + strlen("Software\\"));
+    RegCloseKey(software);
+}

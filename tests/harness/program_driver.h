@@ -1,0 +1,76 @@
+// Drives the real program from another process, as a user would: starts
+// sorvane.exe, sends real keyboard and mouse input with SendInput, drops
+// files, and reads its windows back. Used by the end-to-end tests and the
+// keystroke benchmark.
+#ifndef SORVANE_TESTS_PROGRAM_DRIVER_H
+#define SORVANE_TESTS_PROGRAM_DRIVER_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+    PROCESS_INFORMATION process;
+    HWND window;  // the main window, once it exists
+};
+
+// The program built beside the running test or benchmark program.
+std::string ProgramPath();
+
+// Starts the program with arguments (may be empty) and waits for its main
+// window. Returns 1 when the window appeared within timeoutMs.
+int StartProgram(ProgramRun* run, const std::string& arguments, DWORD timeoutMs = 20000);
+// Waits for the process to end; 1 with its exit code when it did.
+int WaitForExit(ProgramRun* run, DWORD timeoutMs, DWORD* exitCode);
+// Ends the process if it still runs and closes the handles.
+void StopProgram(ProgramRun* run);
+// Posts WM_CLOSE (the window saves its settings) and waits for the exit.
+int CloseProgram(ProgramRun* run, DWORD timeoutMs = 15000);
+
+// Polls condition every 20 ms until it holds or timeoutMs passed.
+template <class Condition>
+int WaitUntil(Condition condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return 1;
+        if (GetTickCount() - start > timeoutMs)
+            return 0;
+        Sleep(20);
+    }
+}
+
+// Texts read with the messages, so they are the controls' own, not the
+// system's copy of the window name.
+std::string ControlText(HWND window, int controlId);
+std::string WindowText(HWND window);
+std::vector<std::string> ListItems(HWND list);
+int ListSelection(HWND list);
+// The control of the program's UI thread that has the keyboard focus.
+HWND FocusOf(const ProgramRun* run);
+// Waits until the status line reads "Loaded N files." and returns N, or -1.
+int WaitForScanEnd(const ProgramRun* run, DWORD timeoutMs = 60000);
+// 1 while the Refresh button reads "&Stop".
+int IsScanning(const ProgramRun* run);
+// The first visible message box of the process, or null.
+HWND MessageBoxOf(DWORD processId);
+
+// Input. The program's window is brought to the front first.
+void BringToFront(const ProgramRun* run);
+void PressKey(WORD virtualKey, int withControl = 0, int withShift = 0);
+void TypeText(const char* text);
+// Clicks at (x, y) in control's client coordinates with the given button
+// (VK_LBUTTON, VK_RBUTTON or VK_MBUTTON) and modifier keys held.
+void ClickAt(HWND control, int x, int y, int button = VK_LBUTTON, int withControl = 0,
+             int withShift = 0);
+
+// Drops paths onto the main window as the shell would: a DROPFILES block
+// in the program's own memory and WM_DROPFILES.
+int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths);
+
+// Removes the program's settings key, so a run starts from the defaults.
+void ClearStoredSettings();
+
+#endif

@@ -1,0 +1,225 @@
+// The real program under real input: started, typed into, clicked, dropped
+// on and closed from this process, and read back through its windows.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "harness/program_driver.h"
+#include "integration/settings.h"
+#include "resources/resource.h"
+
+namespace {
+
+// A small tree in the temporary folder: four entries.
+struct SmallTree {
+    std::string root;
+
+    SmallTree()
+    {
+        char temp[MAX_PATH] = {0};
+        GetTempPathA(sizeof(temp), temp);
+        root = std::string(temp) + "sorvane-e2e";
+        CreateDirectoryA(root.c_str(), NULL);
+        CreateDirectoryA((root + "\\Sub").c_str(), NULL);
+        for (const char* name : {"\\Alpha.txt", "\\beta.doc", "\\Sub\\Gamma.txt"}) {
+            HANDLE file = CreateFileA((root + name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, NULL);
+            CloseHandle(file);
+        }
+    }
+};
+
+const int smallTreeEntries = 4;
+// Large enough that a scan of it is still running seconds after it starts.
+const char largeTree[] = "Z:\\usr";
+
+struct Session {
+    ProgramRun run;
+    explicit Session(const std::string& arguments)
+    {
+        ClearStoredSettings();
+        REQUIRE(StartProgram(&run, arguments));
+        BringToFront(&run);
+    }
+    ~Session() { StopProgram(&run); }
+    HWND Control(int id) const { return GetDlgItem(run.window, id); }
+    std::vector<std::string> Results() const { return ListItems(Control(IDC_RESULT_LIST)); }
+};
+
+DWORD StoredNumber(const char* name)
+{
+    DWORD value = 0xFFFFFFFF;
+    DWORD size = sizeof(value);
+    HKEY key = NULL;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, name, NULL, NULL, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+    }
+    return value;
+}
+
+}  // namespace
+
+TEST_CASE("a folder argument is scanned at once and typed capitals filter in lower case")
+{
+    SmallTree tree;
+    Session session("\"" + tree.root + "\"");
+    CHECK(WaitForScanEnd(&session.run) == smallTreeEntries);
+    CHECK(session.Results().size() == (size_t)smallTreeEntries);
+
+    TypeText("GAMMA");
+    CHECK(ControlText(session.run.window, IDC_SEARCH_BOX) == "gamma");
+    CHECK(WaitUntil([&] { return session.Results().size() == 1; }, 3000));
+    CHECK(session.Results()[0] == "\\sub\\gamma.txt");
+}
+
+TEST_CASE("the keyboard moves the selection and the focus ring")
+{
+    SmallTree tree;
+    Session session("\"" + tree.root + "\"");
+    REQUIRE(WaitForScanEnd(&session.run) == smallTreeEntries);
+    const HWND list = session.Control(IDC_RESULT_LIST);
+    REQUIRE(FocusOf(&session.run) == session.Control(IDC_SEARCH_BOX));
+    REQUIRE(ListSelection(list) == 0);
+
+    SUBCASE("Up and Down stop at either end")
+    {
+        PressKey(VK_UP);
+        CHECK(ListSelection(list) == 0);
+        PressKey(VK_DOWN);
+        CHECK(ListSelection(list) == 1);
+        for (int i = 0; i < smallTreeEntries + 2; ++i)
+            PressKey(VK_DOWN);
+        CHECK(ListSelection(list) == smallTreeEntries - 1);
+        PressKey(VK_UP);
+        CHECK(ListSelection(list) == smallTreeEntries - 2);
+    }
+    SUBCASE("Tab and Shift+Tab walk the ring; the arrows leave the drive list alone")
+    {
+        PressKey(VK_TAB);
+        CHECK(FocusOf(&session.run) == list);
+        PressKey(VK_TAB);
+        CHECK(FocusOf(&session.run) == session.Control(IDC_DRIVE_LIST));
+        const int driveBefore = ListSelection(session.Control(IDC_DRIVE_LIST));
+        PressKey(VK_DOWN);
+        CHECK(ListSelection(list) == 0);
+        CHECK(ListSelection(session.Control(IDC_DRIVE_LIST)) == driveBefore);
+        PressKey(VK_TAB);
+        CHECK(FocusOf(&session.run) == session.Control(IDC_REFRESH));
+        PressKey(VK_TAB, 0, 1);
+        PressKey(VK_TAB, 0, 1);
+        CHECK(FocusOf(&session.run) == list);
+        // A click on a check box hands the typing focus back.
+        ClickAt(session.Control(IDC_ON_TOP), 3, 3);
+        CHECK(FocusOf(&session.run) == session.Control(IDC_SEARCH_BOX));
+        PressKey(VK_TAB, 0, 1);
+        CHECK(FocusOf(&session.run) == session.Control(IDC_EXIT));
+    }
+}
+
+TEST_CASE("Esc stops a running scan, and closes and saves when idle")
+{
+    Session session(largeTree);
+    REQUIRE(WaitUntil([&] { return atoi(ControlText(session.run.window, IDC_STATUS).c_str()) > 0; },
+                      10000));
+    PressKey(VK_ESCAPE);
+    const int partial = WaitForScanEnd(&session.run, 20000);
+    CHECK(partial > 0);
+    CHECK(IsWindow(session.run.window));
+
+    PressKey('F', 1);  // Ctrl+F: search mode Files, saved at close
+    CHECK(ControlText(session.run.window, IDC_SEARCH_MODE) == "&Files");
+    PressKey(VK_ESCAPE);
+    DWORD exitCode = 1;
+    CHECK(WaitForExit(&session.run, 15000, &exitCode));
+    CHECK(exitCode == 0);
+    CHECK(StoredNumber("SearchMode") == 1);
+}
+
+TEST_CASE("a drive chosen during a scan is scanned once the scan has stopped")
+{
+    Session session(largeTree);
+    REQUIRE(WaitUntil([&] { return IsScanning(&session.run); }, 10000));
+    const HWND drives = session.Control(IDC_DRIVE_LIST);
+    std::vector<std::string> items = ListItems(drives);
+    int driveC = -1;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (items[i] == "[-c-]")
+            driveC = (int)i;
+    REQUIRE(driveC >= 0);
+    RECT item = {0, 0, 0, 0};
+    SendMessageA(drives, LB_GETITEMRECT, (WPARAM)driveC, reinterpret_cast<LPARAM>(&item));
+    ClickAt(drives, item.left + 5, (item.top + item.bottom) / 2);
+
+    // The folder scan stops, then drive c: is scanned from its root.
+    CHECK(WaitForScanEnd(&session.run, 60000) > 0);
+    CHECK(FocusOf(&session.run) == session.Control(IDC_SEARCH_BOX));
+    TypeText("windows\\system32\\kernel32.dll");
+    CHECK(WaitUntil(
+        [&] {
+            std::vector<std::string> results = session.Results();
+            return results.size() == 1 && results[0] == "\\windows\\system32\\kernel32.dll";
+        },
+        3000));
+}
+
+TEST_CASE("dropped paths choose the folder to scan")
+{
+    SmallTree tree;
+    Session session("");
+    CHECK(ControlText(session.run.window, IDC_STATUS) == "Please select a drive.");
+    CHECK(!IsScanning(&session.run));
+
+    SUBCASE("one file scans its folder; a missing name scans its parent")
+    {
+        REQUIRE(DropPaths(&session.run, {tree.root + "\\Sub\\Gamma.txt"}));
+        CHECK(WaitForScanEnd(&session.run) == 1);
+        REQUIRE(DropPaths(&session.run, {tree.root + "\\no-such-file.txt"}));
+        CHECK(WaitUntil([&] { return ControlText(session.run.window, IDC_STATUS) !=
+                                     "Loaded 1 files."; }, 10000));
+        CHECK(WaitForScanEnd(&session.run) == smallTreeEntries);
+    }
+    SUBCASE("two paths start nothing")
+    {
+        REQUIRE(DropPaths(&session.run, {tree.root + "\\Alpha.txt", tree.root + "\\beta.doc"}));
+        CHECK(WaitUntil([&] { return ControlText(session.run.window, IDC_STATUS) ==
+                                     "Drag and drop exactly one file or directory."; }, 5000));
+        CHECK(!IsScanning(&session.run));
+    }
+    SUBCASE("a path whose parent is missing too shows the system's text")
+    {
+        REQUIRE(DropPaths(&session.run, {tree.root + "\\missing\\deeper.txt"}));
+        CHECK(WaitUntil([&] { return ControlText(session.run.window, IDC_STATUS) !=
+                                     "Please select a drive."; }, 5000));
+        CHECK(!IsScanning(&session.run));
+        CHECK(ControlText(session.run.window, IDC_STATUS).find("Loaded") == std::string::npos);
+    }
+}
+
+TEST_CASE("quitting during a large scan ends the process at once with exit code 0")
+{
+    Session session(largeTree);
+    REQUIRE(WaitUntil([&] { return IsScanning(&session.run); }, 10000));
+    Sleep(500);
+    const DWORD start = GetTickCount();
+    PostMessageA(session.run.window, WM_CLOSE, 0, 0);
+    int sawBox = 0;
+    DWORD exitCode = 1;
+    int ended = WaitUntil(
+        [&] {
+            sawBox |= MessageBoxOf(session.run.process.dwProcessId) != NULL;
+            return WaitForSingleObject(session.run.process.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        15000);
+    const DWORD took = GetTickCount() - start;
+    REQUIRE(ended);
+    GetExitCodeProcess(session.run.process.hProcess, &exitCode);
+    CHECK(exitCode == 0);
+    CHECK(!sawBox);
+    MESSAGE("quit during a scan: exit code " << exitCode << " after " << took << " ms");
+}
