@@ -95,4 +95,9 @@ figure find_rate "$(awk -v n="$tree_entries" -v t="$find_ms" 'BEGIN { printf "%.
 wine "$bench_exe" scan 'C:\benchtree' | tee -a "$figures"
 figure scan_vs_find "$(ratio "$(value_of scan_rate)" "$(value_of find_rate)" 100)" %
 
+echo "== Keystroke round trip in the real program, on the same tree"
+# From outside the process: a change of the search text (a word found
+# nowhere) until the list is refilled, beside a bare cross-process message.
+wine "$build/x86_64/tests/sorvane_driver.exe" keystroke 'C:\benchtree' | tee -a "$figures"
+
 echo "All figures: $figures"
