@@ -39,4 +39,14 @@ wine_env_start() {
     # One server for the whole run; it needs the prefix folder first.
     wineserver -p
     wineboot -i > /dev/null 2>&1 || true
+    # The profile folders link to the host's home, which would make drive C
+    # as large as that home and let runs see the host's files: make them
+    # plain folders of the prefix.
+    local link
+    for link in "$prefix"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then
+            rm "$link"
+            mkdir "$link"
+        fi
+    done
 }

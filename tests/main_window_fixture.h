@@ -1,33 +1,25 @@
-// A real main window for tests: dialog template 101 with its private window
-// class, plus the three controls that the main window creates at run time.
-// The class procedure stands in for the main window's: it hands WM_SIZE and
-// WM_SIZING to the presentation state (when one is attached to this window)
-// and passes everything else to DefWindowProcA.
+// The real main window for tests, hidden: template 101 of the program's own
+// class with MainWindowProc, initialised from the default settings, over the
+// process objects it needs (made here when the test process has none).
+// MainWindowFixture(0) gives the bare template instead: the dialog of the
+// private class without the program's procedure, for tests of the template
+// itself.
 #ifndef SORVANE_TESTS_MAIN_WINDOW_FIXTURE_H
 #define SORVANE_TESTS_MAIN_WINDOW_FIXTURE_H
 
 #include <windows.h>
 
+#include "app/main_window.h"
+#include "app/process_heap.h"
+#include "app/process_objects.h"
+#include "catalogue/linked_list.h"
+#include "catalogue/text_buffer.h"
+#include "harness/program_driver.h"
 #include "resources/resource.h"
 #include "ui/presentation_state.h"
 
-inline LRESULT CALLBACK FixtureMainWindowProc(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam)
-{
-    if (presentationState && presentationState->mainWindow == window) {
-        if (message == WM_SIZE) {
-            presentationState->LayoutMainWindow(lParam, WM_SIZE);
-            return 0;
-        }
-        if (message == WM_SIZING) {
-            presentationState->LayoutMainWindow(lParam, WM_SIZING);
-            return TRUE;
-        }
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The class procedure handles everything; the dialog manager never calls this.
+// The template's own dialog procedure is never called: the class procedure
+// handles every message.
 inline INT_PTR CALLBACK FixtureUnusedDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
@@ -49,19 +41,28 @@ inline INT_PTR CALLBACK FixtureHelpDialogProc(HWND dialog, UINT message, WPARAM,
     return FALSE;
 }
 
-// Registers the class that template 101 names, once per process.
-inline void RegisterFixtureMainClass()
+inline LRESULT CALLBACK FixtureBareWindowProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam)
 {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// (Re-)registers the class that template 101 names with procedure; a class
+// left by an earlier fixture of the other kind is replaced.
+inline void RegisterFixtureMainClass(WNDPROC procedure)
+{
+    HINSTANCE module = GetModuleHandleA(NULL);
+    UnregisterClassA("Sorvane", module);
     WNDCLASSA windowClass;
     ZeroMemory(&windowClass, sizeof(windowClass));
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = FixtureMainWindowProc;
+    windowClass.lpfnWndProc = procedure;
     windowClass.cbWndExtra = DLGWINDOWEXTRA;
-    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.hInstance = module;
     windowClass.hCursor = LoadCursor(NULL, IDC_ARROW);
     windowClass.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = "Sorvane";
-    RegisterClassA(&windowClass);  // fails harmlessly when already registered
+    classAtom = RegisterClassA(&windowClass);
 }
 
 struct MainWindowFixture {
@@ -69,47 +70,65 @@ struct MainWindowFixture {
     HWND resultList;
     HWND searchBox;
     HWND icon;
-    HBITMAP iconBitmap;
 
-    // withState: create the process's PresentationState and attach it, as
-    // start-up and WM_CREATE do.
-    explicit MainWindowFixture(int withState = 1)
-        : window(NULL), resultList(NULL), searchBox(NULL), icon(NULL), iconBitmap(NULL)
+    explicit MainWindowFixture(int real = 1)
+        : window(NULL), resultList(NULL), searchBox(NULL), icon(NULL), madeObjects(0)
     {
         HINSTANCE module = GetModuleHandleA(NULL);
-        RegisterFixtureMainClass();
-        window = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_MAIN), NULL,
-                                    FixtureUnusedDialogProc, 0);
-        if (!window)
+        if (!real) {
+            RegisterFixtureMainClass(FixtureBareWindowProc);
+            window = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_MAIN), NULL,
+                                        FixtureUnusedDialogProc, 0);
             return;
-        resultList = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", NULL,
-                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL |
-                                         LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
-                                     0, 0, 0, 0, window, (HMENU)(INT_PTR)IDC_RESULT_LIST, module,
-                                     NULL);
-        searchBox = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", NULL,
-                                    WS_CHILD | WS_VISIBLE | ES_LOWERCASE | ES_AUTOHSCROLL, 0, 0, 0,
-                                    0, window, (HMENU)(INT_PTR)IDC_SEARCH_BOX, module, NULL);
-        icon = CreateWindowExA(0, "STATIC", NULL, WS_CHILD | SS_REALSIZEIMAGE | SS_BITMAP, 0, 0,
-                               18, 18, window, (HMENU)(INT_PTR)IDC_ICON_IMAGE, module, NULL);
-        iconBitmap = LoadBitmapA(module, MAKEINTRESOURCEA(IDB_ICON));
-        SendMessageA(icon, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)iconBitmap);
-        if (withState) {
-            presentationState = new PresentationState;
-            presentationState->Attach(module, window);
         }
+        ClearStoredSettings();
+        if (!catalogue) {
+            madeObjects = 1;
+            instance = module;
+            productTitle = static_cast<char*>(AllocZeroed(productTitleSize));
+            LoadStringA(module, IDS_PRODUCT, productTitle, productTitleSize);
+            scanPath = static_cast<char*>(AllocZeroed(scanPathSize));
+            catalogue = new LinkedList();
+            copyListBuffer = new TextBuffer(8192, 262144);
+            catalogueLock = CreateMutexA(NULL, FALSE, NULL);
+        }
+        presentationState = new PresentationState;
+        RegisterFixtureMainClass(MainWindowProc);
         // Left hidden: showing and destroying a managed window waits on the
         // display, and nothing here needs the window on screen.
+        window = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_MAIN), NULL,
+                                    FixtureUnusedDialogProc, 0);
+        resultList = ::resultList;
+        searchBox = ::searchBox;
+        icon = GetDlgItem(window, IDC_ICON_IMAGE);
     }
 
     ~MainWindowFixture()
     {
         if (window)
             DestroyWindow(window);
-        if (iconBitmap)
-            DeleteObject(iconBitmap);
+        // The real window ends the message loop as it goes; tests have none.
+        MSG quit;
+        PeekMessageA(&quit, NULL, WM_QUIT, WM_QUIT, PM_REMOVE);
+        if (window && mainWindow == window)
+            mainWindow = NULL;
         delete presentationState;
         presentationState = NULL;
+        if (madeObjects) {
+            void* entry;
+            while (catalogue->PopBack(&entry))
+                FreeBlock(entry);
+            delete catalogue;
+            catalogue = NULL;
+            delete copyListBuffer;
+            copyListBuffer = NULL;
+            CloseHandle(catalogueLock);
+            catalogueLock = NULL;
+            FreeBlock(scanPath);
+            scanPath = NULL;
+            FreeBlock(productTitle);
+            productTitle = NULL;
+        }
     }
 
     // A control's rectangle in the client coordinates of its parent.
@@ -122,6 +141,9 @@ struct MainWindowFixture {
     }
 
     RECT PlaceOf(int controlId) const { return PlaceOf(GetDlgItem(window, controlId)); }
+
+private:
+    int madeObjects;
 };
 
 #endif
