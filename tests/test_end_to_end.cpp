@@ -148,9 +148,13 @@ TEST_CASE("a drive chosen during a scan is scanned once the scan has stopped")
     const HWND drives = session.Control(IDC_DRIVE_LIST);
     std::vector<std::string> items = ListItems(drives);
     int driveC = -1;
-    for (size_t i = 0; i < items.size(); ++i)
+    for (size_t i = 0; i < items.size(); ++i) {
+        // Drives only: a file listed here would give a root made of its name.
+        CHECK((items[i].size() == 5 && items[i].compare(0, 2, "[-") == 0 &&
+               items[i].compare(3, 2, "-]") == 0));
         if (items[i] == "[-c-]")
             driveC = (int)i;
+    }
     REQUIRE(driveC >= 0);
     RECT item = {0, 0, 0, 0};
     SendMessageA(drives, LB_GETITEMRECT, (WPARAM)driveC, reinterpret_cast<LPARAM>(&item));

@@ -1,5 +1,7 @@
 #include "harness/child_process.h"
 
+#include "harness/program_driver.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -21,26 +23,6 @@ int RunNamedScenario(const char* name)
 }
 
 namespace {
-
-struct BoxSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM lParam)
-{
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    char className[64] = {0};
-    GetClassNameA(window, className, sizeof(className));
-    if (strcmp(className, "#32770") != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
 
 // The message text is the box's static control that holds text (the other
 // static shows the icon).
@@ -102,14 +84,13 @@ int RunChildScenario(const char* scenario, ChildOutcome* outcome, DWORD timeoutM
             break;
         }
         waited += 20;
-        BoxSearch search = {process.dwProcessId, NULL};
-        EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
+        const HWND box = MessageBoxOf(process.dwProcessId);
         // A box stays listed until the child handles the click; read it once.
-        if (search.found && search.found != lastBox) {
+        if (box && box != lastBox) {
             // Give the box a moment to fill in its text.
             Sleep(50);
-            ReadAndDismiss(search.found, outcome, answer);
-            lastBox = search.found;
+            ReadAndDismiss(box, outcome, answer);
+            lastBox = box;
         }
         if (waited >= timeoutMs) {
             TerminateProcess(process.hProcess, 0xDEAD);
