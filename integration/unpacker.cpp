@@ -201,7 +201,7 @@ int LoadHelpText(HANDLE heap, HINSTANCE module, char** text)
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_HELP_TEXT),
                                 MAKEINTRESOURCEA(RT_PACKED));
     if (!found) {
-        ReportLastError(NULL, 0, __LINE__, __FILE__);
+        ReportLastError(NULL, 0, 0, NULL);
         return 0;
     }
     DWORD size = SizeofResource(module, found);
@@ -209,7 +209,7 @@ int LoadHelpText(HANDLE heap, HINSTANCE module, char** text)
         return 1;
     HGLOBAL loaded = LoadResource(module, found);
     if (!loaded) {
-        ReportLastError(NULL, 0, __LINE__, __FILE__);
+        ReportLastError(NULL, 0, 0, NULL);
         return 0;
     }
     const void* packed = LockResource(loaded);

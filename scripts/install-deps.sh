@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the cross toolchain, Wine and the test tools when any is missing.
+# Installs the cross toolchain, the build machine's own compiler (for the
+# resource packer), Wine and the test tools when any is missing.
 # Safe to run again: it does nothing when everything is already there.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64
+packages=(cmake ninja-build g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64
           wine wine64 xvfb xauth doctest-dev xdotool x11-utils grep findutils
           python3)
 

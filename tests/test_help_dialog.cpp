@@ -98,7 +98,7 @@ struct BoxAnswerer {
         return TRUE;
     }
 
-    static DWORD WINAPI Watch(LPVOID parameter)
+    static DWORD CALLBACK Watch(LPVOID parameter)
     {
         BoxAnswerer* self = static_cast<BoxAnswerer*>(parameter);
         for (int waited = 0; waited < 10000; waited += 20) {

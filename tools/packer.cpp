@@ -1,10 +1,9 @@
 #include "tools/packer.h"
 
-#include <string.h>
-
 // The stream's tokens and what each costs in bits (tag bits included):
 //   literal            0 + byte                          9
-//   long match         1 0 + gamma(high + 2 or 3) + low byte + gamma(length')
+//   long match         1 0 + gamma(high + 2 or 3) + low byte + gamma(length
+//                      less what the decoder adds for the offset)
 //   repeated offset    1 0 + gamma(2) + gamma(length)    (only after a literal
 //                      or a single byte)
 //   short match        1 1 0 + byte (offset 1..127, length 2..3)    11
