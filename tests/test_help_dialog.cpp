@@ -1,5 +1,5 @@
 // The help dialog over the real template, the real help resource and Wine's
-// registry, owned by a main window made from template 101.
+// registry, owned by the real main window.
 #include <doctest/doctest.h>
 
 #include <windows.h>
@@ -20,7 +20,6 @@
 namespace {
 
 char fakeModulePath[MAX_PATH] = "C:\\Program Files\\Sorvane\\sorvane.exe";
-char fakeProductTitle[100] = "Sorvane";
 
 std::string TextOf(HWND window)
 {
@@ -38,11 +37,9 @@ struct HelpDialogFixture {
 
     HelpDialogFixture() : dialog(NULL)
     {
-        instance = GetModuleHandleA(NULL);
+        // The program's path as the verb would name it; the main window
+        // made the other process values and the content font.
         modulePath = fakeModulePath;
-        productTitle = fakeProductTitle;
-        mainWindow = main.window;
-        presentationState->CreateContentFont("MS Sans Serif", 10);
         // Modeless, so the test can press its buttons in between; the
         // procedure is the one the program runs modally.
         // Modeless, so the test can press its buttons in between, and from
@@ -68,8 +65,6 @@ struct HelpDialogFixture {
         if (IsWindow(dialog))
             DestroyWindow(dialog);
         modulePath = NULL;
-        productTitle = NULL;
-        mainWindow = NULL;
     }
     std::string Caption(int id) const { return TextOf(GetDlgItem(dialog, id)); }
     void Press(int id) const
