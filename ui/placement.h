@@ -4,6 +4,22 @@
 
 #include <windows.h>
 
+// Capacity of the whole title: product (99), link mark, root (MAX_PATH).
+const unsigned titleCapacity = 516;
+
+// The title as the window shows it: "product", "product - Linked", each
+// followed by " - [root]" when root is neither null nor empty. Cut to fit
+// capacity, always terminated.
+void FormatTitle(char* title, unsigned capacity, const char* product, int linked,
+                 const char* root);
+
+// The diagonal step that keeps copies from covering each other: where a
+// copy goes when count windows of the program exist (itself included) on a
+// screen screenHeight pixels high. The steps repeat every screenHeight / 120
+// copies; a screen lower than 120 pixels has room for one step only, so every
+// copy goes to the corner there.
+POINT CascadePosition(int count, int screenHeight);
+
 // At WM_INITDIALOG: the stored rectangle, or a cascade step when other
 // copies already run.
 void RestorePlacement(HWND window);

@@ -1,0 +1,223 @@
+// Placement and title on a real (hidden) main window: what is stored at
+// close, where the window comes back, the cascade of copies and the title.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <string.h>
+
+#include "app/process_objects.h"
+#include "integration/settings.h"
+#include "main_window_fixture.h"
+#include "ui/placement.h"
+#include "ui/presentation_state.h"
+
+static void ForgetStoredSettings()
+{
+    RegDeleteKeyA(HKEY_CURRENT_USER, settingsKeyPath);
+    ZeroMemory(&settingsOverride, sizeof(settingsOverride));
+}
+
+static RECT WindowPlace(HWND window)
+{
+    RECT place = {0, 0, 0, 0};
+    GetWindowRect(window, &place);
+    return place;
+}
+
+TEST_CASE("a copy lands on another copy's place, or a low screen divides by zero")
+{
+    struct Case {
+        int count;
+        int screenHeight;
+        LONG x;
+        LONG y;
+    };
+    // 768 pixels leave room for six steps: the sixth copy is back in the corner.
+    const Case cases[] = {{2, 768, 88, 66}, {3, 768, 132, 99}, {6, 768, 0, 0},
+                          {7, 768, 44, 33}, {2, 119, 0, 0},    {3, 0, 0, 0}};
+    for (const Case& c : cases) {
+        CAPTURE(c.count);
+        CAPTURE(c.screenHeight);
+        POINT at = CascadePosition(c.count, c.screenHeight);
+        CHECK(at.x == c.x);
+        CHECK(at.y == c.y);
+    }
+}
+
+TEST_CASE("the title drops the link mark or the scan root")
+{
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    presentationState->AddSystemMenuItems(0, 0);
+    char title[titleCapacity] = {0};
+
+    presentationState->UpdateTitle("Sorvane", "");
+    GetWindowTextA(fixture.window, title, sizeof(title));
+    CHECK(doctest::String(title) == "Sorvane");
+    presentationState->UpdateTitle("Sorvane", "c:");
+    GetWindowTextA(fixture.window, title, sizeof(title));
+    CHECK(doctest::String(title) == "Sorvane - [c:]");
+    // A link toggle during a scan keeps the root.
+    presentationState->ToggleLinkMode();
+    presentationState->UpdateTitle("Sorvane", "c:");
+    GetWindowTextA(fixture.window, title, sizeof(title));
+    CHECK(doctest::String(title) == "Sorvane - Linked - [c:]");
+    presentationState->UpdateTitle("Sorvane", NULL);
+    GetWindowTextA(fixture.window, title, sizeof(title));
+    CHECK(doctest::String(title) == "Sorvane - Linked");
+    presentationState->UpdateTitle("Sorvane", "D:\\Data");
+    GetWindowTextA(fixture.window, title, sizeof(title));
+    CHECK(doctest::String(title) == "Sorvane - Linked - [D:\\Data]");
+
+    // A root of the longest path still ends in its bracket.
+    char root[MAX_PATH + 1];
+    memset(root, 'x', MAX_PATH);
+    root[MAX_PATH] = 0;
+    presentationState->UpdateTitle("Sorvane", root);
+    GetWindowTextA(fixture.window, title, sizeof(title));
+    CHECK(strlen(title) == strlen("Sorvane - Linked - []") + MAX_PATH);
+}
+
+TEST_CASE("placement is stored from the wrong rectangle or comes back elsewhere")
+{
+    ForgetStoredSettings();
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    presentationState->AddSystemMenuItems(1, 1);
+    presentationState->interfaceDetail = 1;
+    classAtom = (ATOM)GetClassLongA(fixture.window, GCW_ATOM);
+    MoveWindow(fixture.window, 123, 45, 500, 320, FALSE);
+
+    SUBCASE("a normal window stores its rectangle, show state and modes")
+    {
+        presentationState->SavePlacement();
+        CHECK(ReadSettingNumber(SettingScreenXPos) == 123);
+        CHECK(ReadSettingNumber(SettingScreenYPos) == 45);
+        CHECK(ReadSettingNumber(SettingWindowWidth) == 500);
+        CHECK(ReadSettingNumber(SettingWindowHeight) == 320);
+        CHECK(ReadSettingNumber(SettingShowState) == SW_SHOWNORMAL);
+        CHECK(ReadSettingNumber(SettingInterfaceDetail) == 1);
+        CHECK(ReadSettingNumber(SettingContextMenu) == 1);
+        CHECK(ReadSettingNumber(SettingLinkMode) == 1);
+    }
+    SUBCASE("a maximised or minimised window stores its normal rectangle and its state")
+    {
+        ShowWindow(fixture.window, SW_MAXIMIZE);
+        presentationState->SavePlacement();
+        CHECK(ReadSettingNumber(SettingShowState) == SW_SHOWMAXIMIZED);
+        CHECK(ReadSettingNumber(SettingScreenXPos) == 123);
+        CHECK(ReadSettingNumber(SettingWindowWidth) == 500);
+        ShowWindow(fixture.window, SW_MINIMIZE);
+        presentationState->SavePlacement();
+        CHECK(ReadSettingNumber(SettingShowState) == SW_SHOWMINIMIZED);
+        CHECK(ReadSettingNumber(SettingScreenYPos) == 45);
+        CHECK(ReadSettingNumber(SettingWindowHeight) == 320);
+        ShowWindow(fixture.window, SW_HIDE);
+    }
+    SUBCASE("the only copy comes back where stored, even off the screen")
+    {
+        WriteSettingNumber(SettingScreenXPos, 5000);
+        WriteSettingNumber(SettingScreenYPos, 40);
+        WriteSettingNumber(SettingWindowWidth, 600);
+        WriteSettingNumber(SettingWindowHeight, 400);
+        RestorePlacement(fixture.window);
+        RECT place = WindowPlace(fixture.window);
+        CHECK(place.left == 5000);
+        CHECK(place.top == 40);
+        CHECK(place.right - place.left == 600);
+        CHECK(place.bottom - place.top == 400);
+    }
+    SUBCASE("a second copy steps away from the corner and keeps the stored size")
+    {
+        WriteSettingNumber(SettingScreenXPos, 300);
+        WriteSettingNumber(SettingWindowWidth, 610);
+        WriteSettingNumber(SettingWindowHeight, 410);
+        MainWindowFixture second(0);
+        REQUIRE(second.window);
+        RestorePlacement(second.window);
+        RECT place = WindowPlace(second.window);
+        HDC screen = GetDC(NULL);
+        const int screenHeight = GetDeviceCaps(screen, VERTRES);
+        ReleaseDC(NULL, screen);
+        REQUIRE(screenHeight >= 3 * 120);  // room for the second step
+        CHECK(place.left == 88);
+        CHECK(place.top == 66);
+        CHECK(place.right - place.left == 610);
+        CHECK(place.bottom - place.top == 410);
+    }
+    ForgetStoredSettings();
+}
+
+// The face the system actually draws font with (a missing face is replaced).
+static doctest::String FaceDrawn(HFONT font)
+{
+    char face[LF_FACESIZE] = {0};
+    HDC screen = GetDC(NULL);
+    HGDIOBJ old = SelectObject(screen, font);
+    GetTextFaceA(screen, sizeof(face), face);
+    SelectObject(screen, old);
+    ReleaseDC(NULL, screen);
+    return face;
+}
+
+struct FaceSearch {
+    char avoid[LF_FACESIZE];
+    char found[LF_FACESIZE];
+};
+
+static int CALLBACK TakeOtherScalableFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD type,
+                                          LPARAM search)
+{
+    FaceSearch* s = (FaceSearch*)search;
+    if (!(type & TRUETYPE_FONTTYPE) || font->lfFaceName[0] == '@' ||
+        strcmp(font->lfFaceName, s->avoid) == 0)
+        return 1;
+    lstrcpynA(s->found, font->lfFaceName, sizeof(s->found));
+    return 0;
+}
+
+// A scalable face that this machine has, other than avoid.
+static doctest::String OtherInstalledFace(const char* avoid)
+{
+    FaceSearch search;
+    ZeroMemory(&search, sizeof(search));
+    lstrcpynA(search.avoid, avoid, sizeof(search.avoid));
+    HDC screen = GetDC(NULL);
+    EnumFontFamiliesA(screen, NULL, TakeOtherScalableFace, (LPARAM)&search);
+    ReleaseDC(NULL, screen);
+    return search.found;
+}
+
+TEST_CASE("the stored font is the one described, not the one in use")
+{
+    ForgetStoredSettings();
+    MainWindowFixture fixture;
+    REQUIRE(fixture.window);
+    presentationState->AddSystemMenuItems(0, 0);
+    presentationState->CreateContentFont("MS Sans Serif", 10);
+    REQUIRE(presentationState->contentFont);
+
+    // A preview that was never confirmed: the font in use differs from logFont.
+    HDC screen = GetDC(NULL);
+    const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    LOGFONTA previewed = presentationState->logFont;
+    const doctest::String otherFace =
+        OtherInstalledFace(FaceDrawn(presentationState->contentFont).c_str());
+    REQUIRE(otherFace.size() > 0);
+    lstrcpynA(previewed.lfFaceName, otherFace.c_str(), sizeof(previewed.lfFaceName));
+    previewed.lfHeight = -MulDiv(14, pixelsPerInch, 72);
+    HFONT font = CreateFontIndirectA(&previewed);
+    REQUIRE(font);
+    const doctest::String faceInUse = FaceDrawn(font);
+    REQUIRE(faceInUse != FaceDrawn(presentationState->contentFont));
+    DeleteObject(presentationState->contentFont);
+    presentationState->contentFont = font;
+
+    presentationState->SavePlacement();
+    CHECK(ReadSettingNumber(SettingFontSize) == 14);
+    char face[1000] = {0};
+    CHECK(ReadSettingText(face, sizeof(face)) == 1);
+    CHECK(doctest::String(face) == faceInUse);
+    ForgetStoredSettings();
+}
