@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "app/process_objects.h"
+#include "harness/program_driver.h"
 #include "integration/settings.h"
 #include "main_window_fixture.h"
 #include "ui/placement.h"
@@ -220,4 +221,72 @@ TEST_CASE("the stored font is the one described, not the one in use")
     CHECK(ReadSettingText(face, sizeof(face)) == 1);
     CHECK(doctest::String(face) == faceInUse);
     ForgetStoredSettings();
+}
+
+// ---- The real program ------------------------------------------------------
+
+static DWORD StoredNumber(int id)
+{
+    DWORD value = 0xFFFFFFFF;
+    DWORD size = sizeof(value);
+    HKEY key = NULL;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, settingNames[id], NULL, NULL, (BYTE*)&value, &size);
+        RegCloseKey(key);
+    }
+    return value;
+}
+
+TEST_CASE("the real window comes back elsewhere or in another state, or a second copy covers it")
+{
+    ClearStoredSettings();
+    WriteSettingNumber(SettingScreenXPos, 150);
+    WriteSettingNumber(SettingScreenYPos, 120);
+    WriteSettingNumber(SettingWindowWidth, 700);
+    WriteSettingNumber(SettingWindowHeight, 500);
+    const RECT stored = {150, 120, 850, 620};
+    ProgramRun first;
+    REQUIRE(StartProgram(&first, ""));
+    RECT place = WindowPlace(first.window);
+    CHECK(EqualRect(&place, &stored));
+
+    // A second copy steps away from the corner rather than onto the first.
+    ProgramRun second;
+    REQUIRE(StartProgram(&second, ""));
+    place = WindowPlace(second.window);
+    MESSAGE("second copy at (" << place.left << ", " << place.top << "), " << place.right - place.left
+                               << " by " << place.bottom - place.top);
+    CHECK(place.left == 88);
+    CHECK(place.top == 66);
+    CHECK(place.right - place.left == 700);
+    CHECK(CloseProgram(&second));
+    StopProgram(&second);
+
+    // Closed maximised: stored as such with the rectangle it restores to.
+    PostMessageA(first.window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    REQUIRE(WaitUntil([&] { return IsZoomed(first.window) != 0; }, 3000));
+    CHECK(CloseProgram(&first));
+    StopProgram(&first);
+    CHECK(StoredNumber(SettingShowState) == SW_SHOWMAXIMIZED);
+    CHECK(StoredNumber(SettingScreenXPos) == 150);
+    CHECK(StoredNumber(SettingWindowHeight) == 500);
+
+    REQUIRE(StartProgram(&first, ""));
+    CHECK(IsZoomed(first.window));
+    PostMessageA(first.window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    REQUIRE(WaitUntil([&] { return !IsZoomed(first.window); }, 3000));
+    place = WindowPlace(first.window);
+    CHECK(EqualRect(&place, &stored));
+
+    // Closed minimised: the next run starts minimised.
+    PostMessageA(first.window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    REQUIRE(WaitUntil([&] { return IsIconic(first.window) != 0; }, 3000));
+    CHECK(CloseProgram(&first));
+    StopProgram(&first);
+    CHECK(StoredNumber(SettingShowState) == SW_SHOWMINIMIZED);
+    REQUIRE(StartProgram(&first, ""));
+    CHECK(IsIconic(first.window));
+    CHECK(CloseProgram(&first));
+    StopProgram(&first);
+    ClearStoredSettings();
 }

@@ -7,6 +7,8 @@
 #include <string.h>
 
 #include "harness/child_process.h"
+#include "harness/program_driver.h"
+#include "integration/settings.h"
 #include "main_window_fixture.h"
 #include "resources/resource.h"
 #include "resources/version.h"
@@ -179,4 +181,118 @@ TEST_CASE("the About box lacks the product name or the resource's version")
     CHECK(doctest::String(outcome.boxes[0].caption) == StringOf(IDS_ABOUT));
     CHECK(strstr(outcome.boxes[0].text, SORVANE_PRODUCT_NAME) != NULL);
     CHECK(strstr(outcome.boxes[0].text, SORVANE_VERSION_TEXT) != NULL);
+}
+
+// ---- The real program ------------------------------------------------------
+
+namespace {
+
+struct PopupSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindPopupOfProcess(HWND window, LPARAM lParam)
+{
+    PopupSearch* search = (PopupSearch*)lParam;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = {0};
+    GetClassNameA(window, className, sizeof(className));
+    if (owner == search->processId && IsWindowVisible(window) && strcmp(className, "#32768") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND PopupMenuOf(const ProgramRun* run)
+{
+    PopupSearch search = {run->process.dwProcessId, NULL};
+    EnumWindows(FindPopupOfProcess, (LPARAM)&search);
+    return search.found;
+}
+
+DWORD StoredNumber(int id)
+{
+    DWORD value = 0xFFFFFFFF;
+    DWORD size = sizeof(value);
+    HKEY key = NULL;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, settingNames[id], NULL, NULL, (BYTE*)&value, &size);
+        RegCloseKey(key);
+    }
+    return value;
+}
+
+// The icon's centre, and a point of the window's own surface just below the
+// icon (above the result list), in the main window's client coordinates.
+POINT IconPoint(HWND window, int below)
+{
+    RECT icon = {0, 0, 0, 0};
+    GetWindowRect(GetDlgItem(window, IDC_ICON_IMAGE), &icon);
+    POINT at = {(icon.left + icon.right) / 2,
+                below ? icon.bottom + 2 : (icon.top + icon.bottom) / 2};
+    ScreenToClient(window, &at);
+    return at;
+}
+
+}  // namespace
+
+TEST_CASE("the real window's toggles, from menu or keys, disagree with title or stored modes")
+{
+    ClearStoredSettings();
+    WriteSettingNumber(SettingContextMenu, 1);
+    WriteSettingNumber(SettingInterfaceDetail, 1);
+    const char largeTree[] = "Z:\\usr";
+    ProgramRun run;
+    REQUIRE(StartProgram(&run, largeTree));
+    BringToFront(&run);
+    const std::string plain = "Sorvane - [Z:\\usr]";
+    const std::string linked = "Sorvane - Linked - [Z:\\usr]";
+
+    // During the scan, Ctrl+L marks the title and keeps the root.
+    REQUIRE(WaitUntil([&] { return IsScanning(&run); }, 10000));
+    CHECK(WindowText(run.window) == plain);
+    PressKey('L', 1);
+    CHECK(WaitUntil([&] { return WindowText(run.window) == linked; }, 3000));
+    CHECK(IsScanning(&run));
+    MESSAGE("title after Ctrl+L during the scan: " << WindowText(run.window));
+    PressKey('M', 1);
+
+    // The icon's pop-up is the system menu: the last item is About, the one
+    // above it (past the separator) the link toggle.
+    const POINT icon = IconPoint(run.window, 0);
+    ClickAt(run.window, icon.x, icon.y, VK_RBUTTON);
+    REQUIRE(WaitUntil([&] { return PopupMenuOf(&run) != NULL; }, 3000));
+    PressKey(VK_UP);
+    PressKey(VK_UP);
+    PressKey(VK_RETURN);
+    CHECK(WaitUntil([&] { return WindowText(run.window) == plain; }, 3000));
+
+    ClickAt(run.window, icon.x, icon.y, VK_RBUTTON);
+    REQUIRE(WaitUntil([&] { return PopupMenuOf(&run) != NULL; }, 3000));
+    PressKey(VK_UP);
+    PressKey(VK_RETURN);
+    HWND box = NULL;
+    REQUIRE(WaitUntil([&] { return (box = MessageBoxOf(run.process.dwProcessId)) != NULL; }, 3000));
+    CHECK(GetWindow(box, GW_OWNER) == run.window);
+    char text[200] = {0};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    CHECK(strstr(text, SORVANE_PRODUCT_NAME) != NULL);
+    CHECK(strstr(text, SORVANE_VERSION_TEXT) != NULL);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    REQUIRE(WaitUntil([&] { return MessageBoxOf(run.process.dwProcessId) == NULL; }, 3000));
+
+    // Beside the icon no pop-up opens.
+    const POINT beside = IconPoint(run.window, 1);
+    CHECK(ChildWindowFromPoint(run.window, beside) == run.window);
+    ClickAt(run.window, beside.x, beside.y, VK_RBUTTON);
+    Sleep(300);
+    CHECK(PopupMenuOf(&run) == NULL);
+
+    CHECK(CloseProgram(&run));
+    CHECK(StoredNumber(SettingContextMenu) == 0);
+    CHECK(StoredNumber(SettingLinkMode) == 0);
+    StopProgram(&run);
 }
