@@ -50,7 +50,7 @@ TEST_CASE("the title drops the link mark or the scan root")
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
     presentationState->AddSystemMenuItems(0, 0);
-    char title[titleCapacity] = {0};
+    char title[600] = {0};
 
     presentationState->UpdateTitle("Sorvane", "");
     GetWindowTextA(fixture.window, title, sizeof(title));

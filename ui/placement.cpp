@@ -12,9 +12,12 @@ const int cascadeStepX = 44;
 const int cascadeStepY = 33;
 const int cascadeRowHeight = 120;  // screen height per step before the steps repeat
 const int faceCapacity = 32;       // LF_FACESIZE
+const char linkedMark[] = " - Linked";
+// The longest title: product (99), the mark, " - [", a root of MAX_PATH, "]".
+const unsigned titleCapacity = 516;
 
 // Point size and face of font as drawn on window's screen. Returns 0 when
-// the window gives no device context.
+// it cannot be measured.
 int MeasureFont(HWND window, HFONT font, int* pointSize, char* face)
 {
     HDC dc = GetDC(window);
@@ -24,7 +27,8 @@ int MeasureFont(HWND window, HFONT font, int* pointSize, char* face)
     HGDIOBJ oldFont = SelectObject(dc, font);
     TEXTMETRICA metrics;
     ZeroMemory(&metrics, sizeof(metrics));
-    int measured = GetTextMetricsA(dc, &metrics) != 0;
+    // A font that cannot be selected would measure the context's own font.
+    int measured = oldFont != NULL && GetTextMetricsA(dc, &metrics) != 0;
     int pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
     // The inverse of how the font was made from points: character height,
     // not cell height, so the size read back is the size that was chosen.
@@ -42,20 +46,24 @@ int MeasureFont(HWND window, HFONT font, int* pointSize, char* face)
     return measured;
 }
 
-}  // namespace
-
+// "product", "product - Linked", each followed by " - [root]" when root is
+// neither null nor empty; cut to fit capacity, always terminated.
 void FormatTitle(char* title, unsigned capacity, const char* product, int linked,
                  const char* root)
 {
     if (capacity == 0)
         return;
-    char first[100] = {0};
-    snprintf(first, sizeof(first), linked ? "%s - Linked" : "%s", product ? product : "");
+    // Room for the longest product name and the mark, so the mark is never cut.
+    char first[productTitleSize + sizeof(linkedMark)] = {0};
+    snprintf(first, sizeof(first), "%s%s", product ? product : "",
+             linked ? linkedMark : "");
     if (root && root[0])
         snprintf(title, capacity, "%s - [%s]", first, root);
     else
         snprintf(title, capacity, "%s", first);
 }
+
+}  // namespace
 
 POINT CascadePosition(int count, int screenHeight)
 {

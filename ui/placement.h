@@ -4,15 +4,6 @@
 
 #include <windows.h>
 
-// Capacity of the whole title: product (99), link mark, root (MAX_PATH).
-const unsigned titleCapacity = 516;
-
-// The title as the window shows it: "product", "product - Linked", each
-// followed by " - [root]" when root is neither null nor empty. Cut to fit
-// capacity, always terminated.
-void FormatTitle(char* title, unsigned capacity, const char* product, int linked,
-                 const char* root);
-
 // The diagonal step that keeps copies from covering each other: where a
 // copy goes when count windows of the program exist (itself included) on a
 // screen screenHeight pixels high. The steps repeat every screenHeight / 120
