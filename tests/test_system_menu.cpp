@@ -1,19 +1,18 @@
-// The program's system-menu items on a real (hidden) main window: labels and
-// check marks from the stored modes and after each toggle, the icon pop-up,
-// and the About box.
+// The program's system-menu items: labels and check marks from the stored
+// modes and after each toggle on a hidden main window (menus cannot be read
+// from another process); the toggles, the icon pop-up and the About box of
+// the real program.
 #include <doctest/doctest.h>
 
 #include <windows.h>
 #include <string.h>
 
-#include "harness/child_process.h"
 #include "harness/program_driver.h"
 #include "integration/settings.h"
 #include "main_window_fixture.h"
 #include "resources/resource.h"
 #include "resources/version.h"
 #include "ui/presentation_state.h"
-#include "ui/system_menu.h"
 
 static doctest::String LabelOf(HMENU menu, UINT command)
 {
@@ -85,102 +84,6 @@ TEST_CASE("a toggle item names the wrong state, loses its check mark or its plac
         CHECK(IsChecked(menu, IDM_TOGGLE_LINK));
         CHECK(presentationState->linkMode == 1);
     }
-}
-
-// What the icon-menu test saw while ShowIconMenu ran.
-static int popupSeen;
-static WPARAM commandReceived;
-static WNDPROC fixtureProcedure;
-
-static BOOL CALLBACK FindOwnPopupMenu(HWND window, LPARAM found)
-{
-    char className[16] = {0};
-    GetClassNameA(window, className, sizeof(className));
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-        strcmp(className, "#32768") == 0) {
-        *(HWND*)found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Runs inside the pop-up's own message loop: note the menu and pick its last
-// item (About) with the keyboard, as a user would.
-static VOID CALLBACK PickLastItem(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND popup = NULL;
-    EnumWindows(FindOwnPopupMenu, (LPARAM)&popup);
-    if (!popup)
-        return;
-    KillTimer(NULL, timer);
-    popupSeen = 1;
-    PostMessageA(popup, WM_KEYDOWN, VK_UP, 0);
-    PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
-}
-
-static LRESULT CALLBACK RecordSysCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_SYSCOMMAND && wParam >= IDM_COPY_TITLE)
-        commandReceived = wParam;
-    return CallWindowProcA(fixtureProcedure, window, message, wParam, lParam);
-}
-
-TEST_CASE("the icon pop-up opens off the icon, while dragging, or loses the pick")
-{
-    MainWindowFixture fixture;
-    REQUIRE(fixture.window);
-    presentationState->AddSystemMenuItems(0, 0);
-    presentationState->SetInterfaceDetail(1);
-    ShowWindow(fixture.window, SW_SHOWNA);
-    MoveWindow(fixture.icon, 5, 6, 18, 18, TRUE);
-    fixtureProcedure = (WNDPROC)SetWindowLongPtrA(fixture.window, GWLP_WNDPROC,
-                                                  (LONG_PTR)RecordSysCommand);
-    popupSeen = 0;
-    commandReceived = 0;
-    UINT_PTR timer = SetTimer(NULL, 0, 50, PickLastItem);
-
-    SUBCASE("a right click beside the icon shows nothing")
-    {
-        CHECK_FALSE(IsOnIcon(fixture.window, MAKELPARAM(30, 10)));
-        presentationState->ShowIconMenu(MK_RBUTTON, MAKELPARAM(30, 10));
-        CHECK(popupSeen == 0);
-    }
-    SUBCASE("a right click on the icon with the left button held shows nothing")
-    {
-        CHECK(IsOnIcon(fixture.window, MAKELPARAM(10, 10)));
-        presentationState->ShowIconMenu(MK_RBUTTON | MK_LBUTTON, MAKELPARAM(10, 10));
-        CHECK(popupSeen == 0);
-    }
-    SUBCASE("a right click on the icon shows the system menu and delivers the pick")
-    {
-        presentationState->ShowIconMenu(MK_RBUTTON, MAKELPARAM(10, 10));
-        CHECK(popupSeen == 1);
-        CHECK(commandReceived == IDM_ABOUT);
-    }
-    KillTimer(NULL, timer);
-    SetWindowLongPtrA(fixture.window, GWLP_WNDPROC, (LONG_PTR)fixtureProcedure);
-}
-
-CHILD_SCENARIO("about-box")
-{
-    ShowAboutBox(NULL);
-    return 0;
-}
-
-TEST_CASE("the About box lacks the product name or the resource's version")
-{
-    char version[32] = {0};
-    CHECK(ReadModuleVersion(GetModuleHandleA(NULL), version, sizeof(version)) == 1);
-    CHECK(doctest::String(version) == SORVANE_VERSION_TEXT);
-
-    ChildOutcome outcome;
-    REQUIRE(RunChildScenario("about-box", &outcome));
-    REQUIRE(outcome.boxCount == 1);
-    CHECK(doctest::String(outcome.boxes[0].caption) == StringOf(IDS_ABOUT));
-    CHECK(strstr(outcome.boxes[0].text, SORVANE_PRODUCT_NAME) != NULL);
-    CHECK(strstr(outcome.boxes[0].text, SORVANE_VERSION_TEXT) != NULL);
 }
 
 // ---- The real program ------------------------------------------------------
@@ -284,11 +187,17 @@ TEST_CASE("the real window's toggles, from menu or keys, disagree with title or 
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     REQUIRE(WaitUntil([&] { return MessageBoxOf(run.process.dwProcessId) == NULL; }, 3000));
 
-    // Beside the icon no pop-up opens.
+    // Beside the icon, or on it while the left button is down (a drag of the
+    // window), no pop-up opens. Sent as the window receives them, so the
+    // send returns only once the click was handled (a pop-up would hold it).
     const POINT beside = IconPoint(run.window, 1);
     CHECK(ChildWindowFromPoint(run.window, beside) == run.window);
-    ClickAt(run.window, beside.x, beside.y, VK_RBUTTON);
-    Sleep(300);
+    DWORD_PTR result = 0;
+    CHECK(SendMessageTimeoutA(run.window, WM_RBUTTONDOWN, MK_RBUTTON,
+                              MAKELPARAM(beside.x, beside.y), SMTO_NORMAL, 5000, &result));
+    CHECK(PopupMenuOf(&run) == NULL);
+    CHECK(SendMessageTimeoutA(run.window, WM_RBUTTONDOWN, MK_RBUTTON | MK_LBUTTON,
+                              MAKELPARAM(icon.x, icon.y), SMTO_NORMAL, 5000, &result));
     CHECK(PopupMenuOf(&run) == NULL);
 
     CHECK(CloseProgram(&run));

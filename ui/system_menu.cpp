@@ -130,7 +130,9 @@ BOOL IsOnIcon(HWND window, LPARAM point)
     return PtInRect(&icon, at);
 }
 
-int ReadModuleVersion(HMODULE module, char* text, unsigned capacity)
+// The file version of module's version resource as "a.b.c.d". Returns 0,
+// text empty, when there is none.
+static int ReadModuleVersion(HMODULE module, char* text, unsigned capacity)
 {
     if (capacity == 0)
         return 0;

@@ -13,8 +13,4 @@ BOOL IsOnIcon(HWND window, LPARAM point);
 // The About box: product name and version, owned by owner.
 void ShowAboutBox(HWND owner);
 
-// Reads the file version of module's version resource as "a.b.c.d" into
-// text (capacity bytes). Returns 0, text empty, when there is none.
-int ReadModuleVersion(HMODULE module, char* text, unsigned capacity);
-
 #endif
