@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <string.h>
 
-#include "app/process_objects.h"
 #include "harness/program_driver.h"
 #include "integration/settings.h"
 #include "main_window_fixture.h"
@@ -49,7 +48,6 @@ TEST_CASE("the title drops the link mark or the scan root")
 {
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
-    presentationState->AddSystemMenuItems(0, 0);
     auto titleFor = [&](const char* root) {
         presentationState->UpdateTitle("Sorvane", root);
         char title[100] = {0};
@@ -70,9 +68,9 @@ TEST_CASE("placement is stored from the wrong rectangle or comes back elsewhere"
     ForgetStoredSettings();
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
-    presentationState->AddSystemMenuItems(1, 1);
+    presentationState->SetContextMenuMode(1);
+    presentationState->SetLinkMode(1);
     presentationState->interfaceDetail = 1;
-    classAtom = (ATOM)GetClassLongA(fixture.window, GCW_ATOM);
     MoveWindow(fixture.window, 123, 45, 500, 320, FALSE);
 
     SUBCASE("a normal window stores its rectangle, show state and modes")
@@ -148,8 +146,6 @@ TEST_CASE("the stored font is the one described, not the one in use")
     ForgetStoredSettings();
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
-    presentationState->AddSystemMenuItems(0, 0);
-    presentationState->CreateContentFont("MS Sans Serif", 10);
     REQUIRE(presentationState->contentFont);
 
     // A preview that was never confirmed: the font in use differs from logFont.

@@ -33,10 +33,26 @@ static int IsChecked(HMENU menu, UINT command)
     return (GetMenuState(menu, command, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
+// The bare template with a presentation state of its own, so the items are
+// added here from chosen values rather than by WM_INITDIALOG.
+struct BareWindowWithState {
+    MainWindowFixture fixture;
+    BareWindowWithState() : fixture(0)
+    {
+        presentationState = new PresentationState;
+        presentationState->Attach(GetModuleHandleA(NULL), fixture.window);
+    }
+    ~BareWindowWithState()
+    {
+        delete presentationState;
+        presentationState = NULL;
+    }
+};
+
 TEST_CASE("a toggle item names the wrong state, loses its check mark or its place")
 {
-    MainWindowFixture fixture;
-    REQUIRE(fixture.window);
+    BareWindowWithState bare;
+    REQUIRE(bare.fixture.window);
     HMENU menu = presentationState->systemMenu;
     REQUIRE(menu);
     const int standardItems = GetMenuItemCount(menu);
