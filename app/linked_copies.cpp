@@ -70,6 +70,9 @@ LRESULT OnCopyData(HWND window, LPARAM record)
     // Setting the text raises EN_CHANGE at once, which filters; the copy is
     // still awaiting then, so that filter does not announce.
     SetDlgItemTextA(window, IDC_SEARCH_BOX, text);
+    // Typing here next goes on after the text, as after one's own typing.
+    const WPARAM end = (WPARAM)strlen(text);
+    SendDlgItemMessageA(window, IDC_SEARCH_BOX, EM_SETSEL, end, (LPARAM)end);
     FilterCatalogue(resultListLimit, searchMode, 0, window, GetDlgItem(window, IDC_RESULT_LIST));
     awaitingLinkedText = 0;
     return 1;
