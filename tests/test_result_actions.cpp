@@ -1,0 +1,473 @@
+// Result actions against the real clipboard, the real shell and real pop-up
+// menus. Opening never starts a real viewer: the recording program beside
+// this one is registered for a test file type and for folders, and reports
+// the argument the shell handed it.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue_fixture.h"
+#include "catalogue/match.h"
+#include "catalogue/result_actions.h"
+#include "catalogue/search_filter.h"
+#include "harness/child_process.h"
+
+// The shell's objects need the apartment that start-up sets up.
+struct OleSession {
+    OleSession() { OleInitialize(NULL); }
+    ~OleSession() { OleUninitialize(); }
+};
+
+// Fills the fixture's list from its catalogue as typing an empty query does.
+static void ShowAll(CatalogueFixture& fixture)
+{
+    fixture.SetQuery("");
+    FilterCatalogue(resultListLimit, searchFull, 0, fixture.window, fixture.resultList);
+}
+
+static void Select(CatalogueFixture& fixture, int item)
+{
+    SendMessageA(fixture.resultList, LB_SETCURSEL, (WPARAM)item, 0);
+}
+
+static void EmptyTheClipboard()
+{
+    if (OpenClipboard(NULL)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+// CF_TEXT as a reader sees it: the bytes before the NUL, and "(no NUL)"
+// appended when the block holds none; "(empty)" when there is no text.
+static std::string ClipboardText()
+{
+    std::string text = "(empty)";
+    if (!OpenClipboard(NULL))
+        return "(not opened)";
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
+    if (bytes) {
+        SIZE_T size = GlobalSize(data);
+        size_t length = strnlen(bytes, size);
+        text.assign(bytes, length);
+        if (length == size)
+            text += "(no NUL)";
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST_CASE("the copy actions put the item's exact path, title or folder on the clipboard")
+{
+    CatalogueFixture fixture;
+    fixture.SetRoot("c:\\dir");
+    typedef void (*CopyAction)(HWND);
+    struct Expected {
+        const char* entry;
+        const char* pathAndTitle;  // 30003
+        const char* title;         // 30001
+        const char* path;          // 30002
+    };
+    std::string deep = "c:\\dir\\" + std::string(280, 'x') + "\\";
+    std::string deepFile = deep + "report.txt";
+    const Expected cases[] = {
+        {"c:\\dir\\report.txt", "c:\\dir\\report.txt", "report.txt", "c:\\dir\\"},
+        {"c:\\dir\\sub\\", "c:\\dir\\sub\\", "", "c:\\dir\\sub\\"},
+        // Longer than the usual 260 bytes: a cut path would name another file.
+        {deepFile.c_str(), deepFile.c_str(), "report.txt", deep.c_str()},
+    };
+    for (const Expected& expected : cases) {
+        fixture.Empty();
+        fixture.Add(expected.entry);
+        ShowAll(fixture);
+        Select(fixture, 0);
+        const CopyAction actions[] = {CopySelectedPath, CopySelectedTitle, CopySelectedFolder};
+        const char* texts[] = {expected.pathAndTitle, expected.title, expected.path};
+        for (int i = 0; i < 3; ++i) {
+            INFO("entry " << expected.entry << ", action " << i);
+            EmptyTheClipboard();
+            actions[i](fixture.resultList);
+            CHECK(ClipboardText() == texts[i]);
+        }
+    }
+
+    // Without a selection nothing is copied.
+    Select(fixture, -1);
+    EmptyTheClipboard();
+    CopySelectedPath(fixture.resultList);
+    CopySelectedTitle(fixture.resultList);
+    CopySelectedFolder(fixture.resultList);
+    CHECK(ClipboardText() == "(empty)");
+}
+
+TEST_CASE("Copy List puts every match on the clipboard, one per CR LF line, beyond the 101 shown")
+{
+    CatalogueFixture fixture;
+    fixture.SetRoot("c:");
+    std::string expected;
+    for (int i = 0; i < 150; ++i) {
+        std::string entry = "c:\\data\\match-" + std::to_string(i) + ".txt";
+        fixture.Add(entry.c_str());
+        fixture.Add(("c:\\data\\other-" + std::to_string(i) + ".txt").c_str());
+        expected += entry + "\r\n";
+    }
+    fixture.SetQuery("match");
+    FilterCatalogue(resultListLimit, searchFull, 0, fixture.window, fixture.resultList);
+    CHECK(fixture.ItemCount() == 101);
+
+    EmptyTheClipboard();
+    CopyMatchList(fixture.window, fixture.resultList, searchFull);
+    CHECK(ClipboardText() == expected);
+    CHECK(fixture.ItemCount() == 101);
+}
+
+// ---- Pop-up menus -----------------------------------------------------------
+// TrackPopupMenu runs its own loop; the list's owner hears WM_ENTERIDLE once
+// the pop-up waits for input. A watching subclass reads the menu then and
+// posts the keys that close it.
+
+struct MenuItemSeen {
+    std::string caption;
+    UINT id;
+    int greyed;
+    int separator;
+};
+
+struct PopupWatch {
+    WNDPROC listProc;
+    int idleSeen;
+    std::vector<MenuItemSeen> items;
+    IContextMenu2* menu2WhileUp;
+    IContextMenu3* menu3WhileUp;
+    int chooseDefault;  // 0: Esc; 1: the default item (the shell's "open")
+};
+static PopupWatch popupWatch;
+
+static std::vector<MenuItemSeen> ReadMenu(HMENU menu)
+{
+    std::vector<MenuItemSeen> items;
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char caption[256] = {0};
+        GetMenuStringA(menu, (UINT)i, caption, sizeof(caption), MF_BYPOSITION);
+        UINT state = GetMenuState(menu, (UINT)i, MF_BYPOSITION);
+        MenuItemSeen item = {caption, GetMenuItemID(menu, i), (state & MF_GRAYED) != 0,
+                             (state & MF_SEPARATOR) != 0};
+        items.push_back(item);
+    }
+    return items;
+}
+
+static LRESULT CALLBACK WatchingListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ENTERIDLE && wParam == MSGF_MENU && !popupWatch.idleSeen) {
+        popupWatch.idleSeen = 1;
+        HWND popup = reinterpret_cast<HWND>(lParam);
+        if (!popup)
+            popup = FindWindowA("#32768", NULL);
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+        popupWatch.items = ReadMenu(menu);
+        popupWatch.menu2WhileUp = shellMenu2;
+        popupWatch.menu3WhileUp = shellMenu3;
+        UINT target = popupWatch.chooseDefault ? GetMenuDefaultItem(menu, FALSE, 0) : (UINT)-1;
+        if (target == (UINT)-1) {
+            PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+        } else {
+            // Down moves over every item but separators.
+            for (const MenuItemSeen& item : popupWatch.items) {
+                if (!item.separator)
+                    PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+                if (item.id == target)
+                    break;
+            }
+            PostMessageA(popup, WM_CHAR, '\r', 0);
+        }
+    }
+    return CallWindowProcA(popupWatch.listProc, list, message, wParam, lParam);
+}
+
+// Shows the pop-up for the selected item of fixture's list, lets the watch
+// read it and close it; returns ShowResultMenu's result.
+static int WatchPopup(CatalogueFixture& fixture, const char* entry, int extended,
+                      int chooseDefault = 0)
+{
+    popupWatch = PopupWatch();
+    popupWatch.chooseDefault = chooseDefault;
+    popupWatch.listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        fixture.resultList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchingListProc)));
+    int result = ShowResultMenu(fixture.resultList, entry, 5, 5, extended);
+    SetWindowLongPtrA(fixture.resultList, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(popupWatch.listProc));
+    return result;
+}
+
+static std::vector<std::string> Captions(const std::vector<MenuItemSeen>& items, size_t count)
+{
+    std::vector<std::string> captions;
+    for (size_t i = 0; i < items.size() && i < count; ++i)
+        captions.push_back(items[i].caption);
+    return captions;
+}
+
+static std::vector<int> Greyed(const std::vector<MenuItemSeen>& items, size_t count)
+{
+    std::vector<int> greyed;
+    for (size_t i = 0; i < items.size() && i < count; ++i)
+        greyed.push_back(items[i].greyed);
+    return greyed;
+}
+
+static const std::vector<std::string> programItems = {
+    "Copy Path and Title", "Copy Title", "Copy Path", "Copy List", "Open Folder"};
+
+TEST_CASE("the simple pop-up holds the program's five items, greyed where they cannot act")
+{
+    OleSession ole;
+    CatalogueFixture fixture;
+    fixture.SetRoot("c:\\dir");
+    const char* file = fixture.Add("c:\\dir\\report.txt");
+    const char* folder = fixture.Add("c:\\dir\\sub\\");
+    ShowAll(fixture);
+
+    SUBCASE("for a file every item acts")
+    {
+        CHECK(WatchPopup(fixture, file, 0) == 1);
+        CHECK(popupWatch.idleSeen == 1);
+        CHECK(Captions(popupWatch.items, 99) == programItems);
+        CHECK(Greyed(popupWatch.items, 99) == std::vector<int>{0, 0, 0, 0, 0});
+    }
+    SUBCASE("for a folder the two items that need a title are greyed")
+    {
+        CHECK(WatchPopup(fixture, folder, 0) == 1);
+        CHECK(Captions(popupWatch.items, 99) == programItems);
+        CHECK(Greyed(popupWatch.items, 99) == std::vector<int>{1, 1, 0, 0, 0});
+    }
+    SUBCASE("with an empty list Copy List is greyed")
+    {
+        SendMessageA(fixture.resultList, LB_RESETCONTENT, 0, 0);
+        CHECK(WatchPopup(fixture, file, 0) == 1);
+        CHECK(Captions(popupWatch.items, 99) == programItems);
+        CHECK(Greyed(popupWatch.items, 99) == std::vector<int>{0, 0, 0, 1, 0});
+    }
+    CHECK(popupWatch.menu2WhileUp == NULL);
+    CHECK(shellMenu2 == NULL);
+    CHECK(shellMenu3 == NULL);
+}
+
+// ---- Opening ------------------------------------------------------------------
+
+static const char testType[] = ".sorvtest";
+static const char testClass[] = "SorvaneTestFile";
+// The verb that the shell's own "Open" of a folder asks for here.
+static const char folderVerb[] = "explore";
+
+static std::string ProgramFolder()
+{
+    char path[MAX_PATH] = {0};
+    GetModuleFileNameA(NULL, path, sizeof(path));
+    char* lastBackslash = strrchr(path, '\\');
+    if (lastBackslash)
+        lastBackslash[1] = 0;
+    return path;
+}
+
+static void SetClassValue(const std::string& key, const std::string& value)
+{
+    HKEY opened;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &opened,
+                        NULL) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(opened, NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   (DWORD)value.size() + 1);
+    RegCloseKey(opened);
+}
+
+// Deletes keys in the order given: the inner ones first.
+static void DeleteClassKeys(const std::vector<std::string>& keys)
+{
+    for (const std::string& key : keys)
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, key.c_str());
+}
+
+// Files of type .sorvtest and folders open with the recording program, whose
+// argument lands in recordFile. Registered in the prefix's classes root: the
+// shell here does not look up the user's own classes.
+struct RecordingAssociations {
+    std::string recordFile;
+
+    RecordingAssociations()
+    {
+        std::string command = "\"" + ProgramFolder() + "record_argument.exe\" \"%1\"";
+        SetClassValue(testType, testClass);
+        SetClassValue(std::string(testClass) + "\\shell\\open\\command", command);
+        // Made the folders' default as well, so that the prefix's own folder
+        // handler (a file manager) is never started.
+        SetClassValue("Folder\\shell", folderVerb);
+        SetClassValue(std::string("Folder\\shell\\") + folderVerb + "\\command", command);
+
+        char temp[MAX_PATH] = {0};
+        GetTempPathA(sizeof(temp), temp);
+        recordFile = std::string(temp) + "sorvane-recorded-" + std::to_string(GetCurrentProcessId());
+        SetEnvironmentVariableA("SORVANE_RECORD_FILE", recordFile.c_str());
+        DeleteFileA(recordFile.c_str());
+    }
+
+    ~RecordingAssociations()
+    {
+        DeleteFileA(recordFile.c_str());
+        SetEnvironmentVariableA("SORVANE_RECORD_FILE", NULL);
+        std::string folderKey = std::string("Folder\\shell\\") + folderVerb;
+        DeleteClassKeys({std::string(testClass) + "\\shell\\open\\command",
+                         std::string(testClass) + "\\shell\\open", std::string(testClass) + "\\shell",
+                         testClass, testType, folderKey + "\\command", folderKey});
+        // The Folder key may hold more than ours; only our default goes.
+        HKEY shell;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Folder\\shell", 0, KEY_SET_VALUE, &shell) ==
+            ERROR_SUCCESS) {
+            RegDeleteValueA(shell, NULL);
+            RegCloseKey(shell);
+        }
+    }
+
+    // The argument the recording program got, waiting for it to run; "(not
+    // started)" when it did not within the time. Removes the record.
+    std::string Recorded(DWORD timeoutMs = 20000) const
+    {
+        DWORD start = GetTickCount();
+        for (;;) {
+            HANDLE file = CreateFileA(recordFile.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                      OPEN_EXISTING, 0, NULL);
+            if (file != INVALID_HANDLE_VALUE) {
+                char text[4096] = {0};
+                DWORD read = 0;
+                ReadFile(file, text, sizeof(text) - 1, &read, NULL);
+                CloseHandle(file);
+                DeleteFileA(recordFile.c_str());
+                return std::string(text, read);
+            }
+            if (GetTickCount() - start > timeoutMs)
+                return "(not started)";
+            Sleep(50);
+        }
+    }
+};
+
+// The child opens SORVANE_OPEN_ENTRY, as the selected result ("result") or
+// its folder ("folder") after SORVANE_OPEN_COMMAND, in its own process: a
+// failure there ends in a message box, which the parent reads.
+CHILD_SCENARIO("open-result")
+{
+    OleSession ole;
+    char entry[1000] = {0};
+    char command[32] = {0};
+    GetEnvironmentVariableA("SORVANE_OPEN_ENTRY", entry, sizeof(entry));
+    GetEnvironmentVariableA("SORVANE_OPEN_COMMAND", command, sizeof(command));
+    CatalogueFixture fixture;
+    fixture.Add(entry);
+    ShowAll(fixture);
+    Select(fixture, 0);
+    if (strcmp(command, "folder") == 0)
+        OpenSelectedFolder(fixture.window, fixture.resultList);
+    else
+        OpenSelectedResult(fixture.window, fixture.resultList);
+    return 0;
+}
+
+// What the recording program received when the child opened entry; the
+// texts of any message boxes follow it.
+static std::string OpenInChild(const RecordingAssociations& associations, const std::string& entry,
+                               const char* command)
+{
+    SetEnvironmentVariableA("SORVANE_OPEN_ENTRY", entry.c_str());
+    SetEnvironmentVariableA("SORVANE_OPEN_COMMAND", command);
+    ChildOutcome outcome;
+    RunChildScenario("open-result", &outcome);
+    std::string recorded = associations.Recorded();
+    for (int i = 0; i < outcome.boxCount && i < maxRecordedBoxes; ++i)
+        recorded += std::string(" (box: ") + outcome.boxes[i].text + ")";
+    return recorded;
+}
+
+TEST_CASE("opening hands the associated program the path, and a type without one opens its folder")
+{
+    RecordingAssociations associations;
+    TempTree tree("sorvane-open");
+    tree.Add("report.sorvtest");
+    tree.Add("sub\\");
+    tree.Add("data.sorvnone");
+    std::string root = LowerCase(tree.root);
+
+    SUBCASE("a file opens with its type's program")
+    {
+        std::string entry = root + "\\report.sorvtest";
+        CHECK(OpenInChild(associations, entry, "result") == entry);
+    }
+    SUBCASE("a folder opens with the folders' program")
+    {
+        std::string entry = root + "\\sub\\";
+        CHECK(OpenInChild(associations, entry, "result") == entry);
+    }
+    SUBCASE("Open Folder opens the file's folder")
+    {
+        CHECK(OpenInChild(associations, root + "\\report.sorvtest", "folder") == root + "\\");
+    }
+    SUBCASE("a file of a type without a program opens its folder")
+    {
+        CHECK(OpenInChild(associations, root + "\\data.sorvnone", "result") == root);
+    }
+    SUBCASE("such a file at a drive's root opens the root, not the drive's current folder")
+    {
+        const char entry[] = "c:\\sorvane-open-root.sorvnone";
+        HANDLE file = CreateFileA(entry, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        CHECK(OpenInChild(associations, entry, "result") == "c:\\");
+        DeleteFileA(entry);
+    }
+}
+
+TEST_CASE("the extended pop-up adds the shell's items, which act on a name outside ASCII")
+{
+    OleSession ole;
+    RecordingAssociations associations;
+    TempTree tree("sorvane-menu");
+    // "résumé" in the ANSI code page: the shell must get these very letters.
+    // A folder, since the shell's own "Open" here acts on folders only.
+    const std::string name = "r\xe9sum\xe9";
+    tree.Add(name + "\\");
+    CatalogueFixture fixture;
+    fixture.SetRoot(LowerCase(tree.root).c_str());
+    const char* entry = fixture.Add((LowerCase(tree.root) + "\\" + name + "\\").c_str());
+    ShowAll(fixture);
+
+    SUBCASE("cancelled, it leaves no menu object published")
+    {
+        CHECK(WatchPopup(fixture, entry, 1) == 1);
+        REQUIRE(popupWatch.items.size() > 6);
+        CHECK(Captions(popupWatch.items, 5) == programItems);
+        CHECK(popupWatch.items[5].separator == 1);
+        CHECK(popupWatch.items[6].id >= 1);
+        CHECK(popupWatch.items[6].id <= 29999);
+        CHECK(popupWatch.menu2WhileUp != NULL);
+        CHECK(popupWatch.menu3WhileUp != NULL);
+        CHECK(shellMenu2 == NULL);
+        CHECK(shellMenu3 == NULL);
+        CHECK(associations.Recorded(500) == "(not started)");
+    }
+    SUBCASE("the shell's open starts the folders' program on that folder")
+    {
+        CHECK(WatchPopup(fixture, entry, 1, 1) == 1);
+        std::string recorded = associations.Recorded();
+        INFO("recorded " << recorded);
+        CHECK(lstrcmpiA(recorded.c_str(), (tree.root + "\\" + name).c_str()) == 0);
+        CHECK(shellMenu2 == NULL);
+    }
+}
