@@ -17,6 +17,7 @@
 #include "catalogue/result_actions.h"
 #include "catalogue/search_filter.h"
 #include "harness/child_process.h"
+#include "harness/program_driver.h"
 
 // The shell's objects need the apartment that start-up sets up.
 struct OleSession {
@@ -470,4 +471,97 @@ TEST_CASE("the extended pop-up adds the shell's items, which act on a name outsi
         CHECK(lstrcmpiA(recorded.c_str(), (tree.root + "\\" + name).c_str()) == 0);
         CHECK(shellMenu2 == NULL);
     }
+}
+
+// ---- The real program --------------------------------------------------------
+
+namespace {
+
+struct PopupSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindPopup(HWND window, LPARAM lParam)
+{
+    PopupSearch* search = reinterpret_cast<PopupSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = {0};
+    GetClassNameA(window, className, sizeof(className));
+    if (owner == search->processId && IsWindowVisible(window) && strcmp(className, "#32768") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The pop-up menu window the program shows, or null.
+HWND PopupOf(const ProgramRun* run)
+{
+    PopupSearch search = {run->process.dwProcessId, NULL};
+    EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+TEST_CASE("on the real result list, clicks and Enter act on the item they point at")
+{
+    RecordingAssociations associations;  // before the start: the program inherits its record file
+    TempTree tree("sorvane-result-list");
+    // Files only, so that every item of the pop-up acts.
+    for (int i = 0; i < 4; ++i)
+        tree.Add("file" + std::to_string(i) + testType);
+    ClearStoredSettings();
+    ProgramRun run;
+    REQUIRE(StartProgram(&run, "\"" + tree.root + "\""));
+    BringToFront(&run);
+    REQUIRE(WaitForScanEnd(&run) == 4);
+    const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
+    const std::vector<std::string> items = ListItems(list);
+    REQUIRE(items.size() == 4);
+    const int rowHeight = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    REQUIRE(ListSelection(list) == 0);
+
+    SUBCASE("the item under the pointer is selected, and a chosen item acts on it")
+    {
+        ClickAt(list, 10, rowHeight * 2 + rowHeight / 2, VK_RBUTTON);
+        REQUIRE(WaitUntil([&] { return PopupOf(&run) != NULL; }, 5000));
+        CHECK(ListSelection(list) == 2);
+        EmptyTheClipboard();
+        // "Copy Title", the second item.
+        PressKey(VK_DOWN);
+        PressKey(VK_DOWN);
+        PressKey(VK_RETURN);
+        CHECK(WaitUntil([&] { return PopupOf(&run) == NULL; }, 5000));
+        const std::string title = items[2].substr(items[2].rfind('\\') + 1);
+        CHECK(WaitUntil([&] { return ClipboardText() == title; }, 5000));
+        CHECK(ClipboardText() == title);
+    }
+    SUBCASE("below the last item the selection stays and its pop-up opens")
+    {
+        PressKey(VK_DOWN);
+        REQUIRE(ListSelection(list) == 1);
+        RECT client;
+        GetClientRect(list, &client);
+        REQUIRE(client.bottom > rowHeight * 5);
+        ClickAt(list, 10, rowHeight * 4 + rowHeight / 2, VK_RBUTTON);
+        CHECK(WaitUntil([&] { return PopupOf(&run) != NULL; }, 5000));
+        CHECK(ListSelection(list) == 1);
+        PressKey(VK_ESCAPE);
+        CHECK(WaitUntil([&] { return PopupOf(&run) == NULL; }, 5000));
+        CHECK(ListSelection(list) == 1);
+    }
+    SUBCASE("a double click opens the item with its program, and so does Enter")
+    {
+        const std::string folder = LowerCase(tree.root);
+        ClickAt(list, 10, rowHeight * 3 + rowHeight / 2);
+        ClickAt(list, 10, rowHeight * 3 + rowHeight / 2);
+        CHECK(associations.Recorded() == folder + items[3]);
+        PressKey(VK_UP);
+        PressKey(VK_RETURN);
+        CHECK(associations.Recorded() == folder + items[2]);
+    }
+    StopProgram(&run);
 }
