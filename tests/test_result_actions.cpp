@@ -210,24 +210,16 @@ static int WatchPopup(CatalogueFixture& fixture, const char* entry, int extended
     return result;
 }
 
-static std::vector<std::string> Captions(const std::vector<MenuItemSeen>& items, size_t count)
+// The first count items' captions, "(grey) " before the greyed ones.
+static std::vector<std::string> Shown(size_t count = 99)
 {
-    std::vector<std::string> captions;
-    for (size_t i = 0; i < items.size() && i < count; ++i)
-        captions.push_back(items[i].caption);
-    return captions;
+    std::vector<std::string> shown;
+    for (size_t i = 0; i < popupWatch.items.size() && i < count; ++i)
+        shown.push_back((popupWatch.items[i].greyed ? "(grey) " : "") + popupWatch.items[i].caption);
+    return shown;
 }
 
-static std::vector<int> Greyed(const std::vector<MenuItemSeen>& items, size_t count)
-{
-    std::vector<int> greyed;
-    for (size_t i = 0; i < items.size() && i < count; ++i)
-        greyed.push_back(items[i].greyed);
-    return greyed;
-}
-
-static const std::vector<std::string> programItems = {
-    "Copy Path and Title", "Copy Title", "Copy Path", "Copy List", "Open Folder"};
+typedef std::vector<std::string> Texts;
 
 TEST_CASE("the simple pop-up holds the program's five items, greyed where they cannot act")
 {
@@ -241,22 +233,21 @@ TEST_CASE("the simple pop-up holds the program's five items, greyed where they c
     SUBCASE("for a file every item acts")
     {
         CHECK(WatchPopup(fixture, file, 0) == 1);
-        CHECK(popupWatch.idleSeen == 1);
-        CHECK(Captions(popupWatch.items, 99) == programItems);
-        CHECK(Greyed(popupWatch.items, 99) == std::vector<int>{0, 0, 0, 0, 0});
+        CHECK(Shown() ==
+              Texts{"Copy Path and Title", "Copy Title", "Copy Path", "Copy List", "Open Folder"});
     }
     SUBCASE("for a folder the two items that need a title are greyed")
     {
         CHECK(WatchPopup(fixture, folder, 0) == 1);
-        CHECK(Captions(popupWatch.items, 99) == programItems);
-        CHECK(Greyed(popupWatch.items, 99) == std::vector<int>{1, 1, 0, 0, 0});
+        CHECK(Shown() == Texts{"(grey) Copy Path and Title", "(grey) Copy Title", "Copy Path",
+                               "Copy List", "Open Folder"});
     }
     SUBCASE("with an empty list Copy List is greyed")
     {
         SendMessageA(fixture.resultList, LB_RESETCONTENT, 0, 0);
         CHECK(WatchPopup(fixture, file, 0) == 1);
-        CHECK(Captions(popupWatch.items, 99) == programItems);
-        CHECK(Greyed(popupWatch.items, 99) == std::vector<int>{0, 0, 0, 1, 0});
+        CHECK(Shown() == Texts{"Copy Path and Title", "Copy Title", "Copy Path", "(grey) Copy List",
+                               "Open Folder"});
     }
     CHECK(popupWatch.menu2WhileUp == NULL);
     CHECK(shellMenu2 == NULL);
@@ -453,7 +444,8 @@ TEST_CASE("the extended pop-up adds the shell's items, which act on a name outsi
     {
         CHECK(WatchPopup(fixture, entry, 1) == 1);
         REQUIRE(popupWatch.items.size() > 6);
-        CHECK(Captions(popupWatch.items, 5) == programItems);
+        CHECK(Shown(5) == Texts{"(grey) Copy Path and Title", "(grey) Copy Title", "Copy Path",
+                                "Copy List", "Open Folder"});
         CHECK(popupWatch.items[5].separator == 1);
         CHECK(popupWatch.items[6].id >= 1);
         CHECK(popupWatch.items[6].id <= 29999);
