@@ -153,17 +153,30 @@ std::string ControlText(HWND window, int controlId)
     return WindowText(GetDlgItem(window, controlId));
 }
 
+namespace {
+
+// A program that has crashed or hangs must fail a test, not stall it.
+LRESULT AskWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = (DWORD_PTR)LB_ERR;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
+        return LB_ERR;
+    return (LRESULT)result;
+}
+
+}  // namespace
+
 std::vector<std::string> ListItems(HWND list)
 {
     // The ANSI form of LB_GETTEXT does not convert across processes here.
     std::vector<std::string> items;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    const LRESULT count = AskWide(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, (WPARAM)i, 0);
+        const LRESULT length = AskWide(list, LB_GETTEXTLEN, (WPARAM)i, 0);
         if (length < 0)
             break;
         std::vector<wchar_t> wide((size_t)length + 1);
-        SendMessageW(list, LB_GETTEXT, (WPARAM)i, reinterpret_cast<LPARAM>(wide.data()));
+        AskWide(list, LB_GETTEXT, (WPARAM)i, reinterpret_cast<LPARAM>(wide.data()));
         char text[2000] = {0};
         WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text, sizeof(text) - 1, NULL, NULL);
         items.push_back(text);
@@ -173,7 +186,7 @@ std::vector<std::string> ListItems(HWND list)
 
 int ListSelection(HWND list)
 {
-    return (int)SendMessageA(list, LB_GETCURSEL, 0, 0);
+    return (int)AskWide(list, LB_GETCURSEL, 0, 0);
 }
 
 HWND FocusOf(const ProgramRun* run)
