@@ -4,6 +4,7 @@
 #include "app/error_report.h"
 #include "app/process_heap.h"
 #include "app/process_objects.h"
+#include "catalogue/display_text.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/text_buffer.h"
 #include "resources/resource.h"
@@ -56,11 +57,10 @@ int FilterCatalogue(int limit, int mode, int toBuffer, HWND window, HWND resultL
         if (!catalogue->GetAtCursor(cursor, &element))
             break;
         const char* entry = static_cast<const char*>(element);
-        unsigned length;
-        if (!MatchWords(&words, entry, &length))
+        if (!MatchWords(&words, entry))
             continue;
         if (toBuffer) {
-            copyListBuffer->Append(entry, length);
+            copyListBuffer->Append(entry, (unsigned)lstrlenA(entry));
             copyListBuffer->AppendChar(13);
             copyListBuffer->AppendChar(10);
         } else {

@@ -42,11 +42,12 @@ static unsigned Random(unsigned below)
     return (nextRandom >> 16) % below;
 }
 
-// Few distinct bytes, so that partial matches and repeated probe bytes are
-// everywhere; a high byte catches signed comparisons.
+// Few distinct bytes, so that partial matches and repeated first and last
+// bytes are everywhere; a high byte catches signed comparisons.
+static const char alphabet[] = "ab\\.e\xe9s";
+
 static std::string RandomText(unsigned maxLength)
 {
-    static const char alphabet[] = "ab\\.e\xe9s";
     std::string text;
     unsigned length = Random(maxLength + 1);
     for (unsigned i = 0; i < length; ++i)
@@ -54,40 +55,63 @@ static std::string RandomText(unsigned maxLength)
     return text;
 }
 
-TEST_CASE("the block-wise word test finds exactly what the byte-by-byte test finds")
+// The entry at a chosen distance from a 32-byte boundary, amid bytes of the
+// same alphabet and NULs: what lies before an entry or after its end must
+// never count.
+struct PlacedEntry {
+    alignas(32) char bytes[1024];
+    const char* Place(const std::string& entry, unsigned offset)
+    {
+        for (char& byte : bytes)
+            byte = Random(4) ? alphabet[Random(sizeof(alphabet) - 1)] : 0;
+        memcpy(bytes + offset, entry.c_str(), entry.size() + 1);
+        return bytes + offset;
+    }
+};
+
+// A word made the way the filter makes its words: split from a query and
+// prepared.
+struct OneWord {
+    char table[wordTableSize];
+    WordSet set;
+    OneWord(const std::string& word, int mode)
+    {
+        memset(table, 0, sizeof(table));
+        SplitQuery(word.c_str(), table);
+        PrepareWords(&set, mode, table);
+    }
+};
+
+TEST_CASE("the word test finds exactly what the byte-by-byte test finds, at any length")
 {
+    static PlacedEntry placed;
     int matches = 0;
     for (int round = 0; round < 40000; ++round) {
-        // Most entries end inside the 128 bytes read at once, some beyond.
-        std::string entry = "c:\\" + RandomText(Random(4) ? 70 : 160);
+        // Entries of every length up to the longest path and beyond.
+        std::string entry = "c:\\" + RandomText(Random(4) ? 110 : 400);
         if (Random(3) == 0)
             entry += '\\';
         std::string word;
         if (Random(2) == 0 && entry.size() > 1) {
             // A piece of the entry, sometimes with one byte changed at an end.
             unsigned from = Random((unsigned)entry.size());
-            word = entry.substr(from, 1 + Random(20));
+            word = entry.substr(from, 1 + Random(Random(4) ? 20 : 60));
             if (Random(3) == 0)
                 word[Random(2) ? 0 : word.size() - 1] ^= 1;
         } else {
             word = RandomText(20);
         }
-        char table[wordTableSize] = {0};
-        memcpy(table, word.c_str(), word.size());
+        const char* at = placed.Place(entry, Random(64));
         for (int mode = 0; mode <= 3; ++mode) {
             int expected = ReferenceMatch(mode, word.c_str(), entry.c_str());
-            int got = MatchWord(mode, word.c_str(), entry.c_str());
-            WordSet set;
-            PrepareWords(&set, mode, table);
-            unsigned length;
-            int blockWise = MatchWords(&set, entry.c_str(), &length);
-            int portable = MatchWordsPortable(&set, entry.c_str(), &length);
-            if (got != expected || blockWise != expected || portable != expected) {
+            OneWord prepared(word, mode);
+            int got = MatchWord(mode, word.c_str(), at);
+            int fromSet = MatchWords(&prepared.set, at);
+            if (got != expected || fromSet != expected) {
                 INFO("mode " << mode << " word \"" << doctest::String(word.c_str()) << "\" entry \""
                               << doctest::String(entry.c_str()) << "\"");
                 CHECK(got == expected);
-                CHECK(blockWise == expected);
-                CHECK(portable == expected);
+                CHECK(fromSet == expected);
                 return;
             }
             matches += expected;
@@ -98,40 +122,45 @@ TEST_CASE("the block-wise word test finds exactly what the byte-by-byte test fin
     CHECK(matches < 140000);
 }
 
-TEST_CASE("several words match only when every one of them does, in any order")
+TEST_CASE("several words match only when every one of them does, while the order learns")
 {
+    // One set over many entries, as in a pass: whatever order it learns,
+    // each entry's result is the AND of the words.
+    static PlacedEntry placed;
     char table[wordTableSize];
-    for (int round = 0; round < 5000; ++round) {
-        std::string entry = "d:\\" + RandomText(60);
-        std::string query;
-        std::string words[3];
-        for (int w = 0; w < 3; ++w) {
-            words[w] = Random(2) ? entry.substr(Random((unsigned)entry.size()), 1 + Random(4))
-                                 : RandomText(4);
-            for (char& ch : words[w])
-                if (ch == ' ')
-                    ch = 'a';
-            query += words[w] + " ";
+    for (int query = 0; query < 300; ++query) {
+        std::string source = "d:\\" + RandomText(200);
+        std::string text;
+        std::string words[4];
+        int wordCount = 1 + (int)Random(4);
+        for (int w = 0; w < wordCount; ++w) {
+            words[w] = Random(2) ? source.substr(Random((unsigned)source.size()), 1 + Random(6))
+                                 : RandomText(5);
+            if (words[w].empty())
+                words[w] = "e";
+            text += words[w] + (Random(2) ? " " : "   ");
         }
         int mode = (int)Random(3);
         memset(table, 0, sizeof(table));
-        SplitQuery(query.c_str(), table);
+        SplitQuery(text.c_str(), table);
         WordSet set;
         PrepareWords(&set, mode, table);
-        int expected = 1;
-        for (int w = 0; w < 3; ++w)
-            expected &= ReferenceMatch(mode, words[w].c_str(), entry.c_str());
-        unsigned length = 0;
-        int got = MatchWords(&set, entry.c_str(), &length);
-        if (got)
-            CHECK(length == entry.size());
-        int portable = MatchWordsPortable(&set, entry.c_str(), &length);
-        if (got != expected || portable != expected) {
-            INFO("query \"" << doctest::String(query.c_str()) << "\" entry \""
-                             << doctest::String(entry.c_str()) << "\"");
-            CHECK(got == expected);
-            CHECK(portable == expected);
-            return;
+        for (int round = 0; round < 200; ++round) {
+            std::string entry =
+                "d:\\" + (Random(2) ? source.substr(Random((unsigned)source.size() + 1), Random(120))
+                                    : RandomText(150));
+            if (Random(4) == 0)
+                entry += '\\';
+            int expected = 1;
+            for (int w = 0; w < wordCount; ++w)
+                expected &= ReferenceMatch(mode, words[w].c_str(), entry.c_str());
+            int got = MatchWords(&set, placed.Place(entry, Random(40)));
+            if (got != expected) {
+                INFO("query \"" << doctest::String(text.c_str()) << "\" entry \""
+                                 << doctest::String(entry.c_str()) << "\"");
+                CHECK(got == expected);
+                return;
+            }
         }
     }
 }
@@ -148,42 +177,24 @@ TEST_CASE("the word test never reads past the page that ends the entry")
     REQUIRE(VirtualProtect(block + page, page, PAGE_NOACCESS, &old));
     const char* pageEnd = block + page;
 
-    for (unsigned length = 1; length <= 200; ++length) {
+    const std::string longWord = "\\abcdefgh\\abcdefgh\\abcdefgh\\abcdefgh\\ab";
+    for (unsigned length = 1; length <= 300; ++length) {
         char* entry = const_cast<char*>(pageEnd) - length - 1;
         for (unsigned i = 0; i < length; ++i)
             entry[i] = "c:\\abcdefgh"[i % 11];
         entry[length - 1] = 'z';
         entry[length] = 0;
-        CHECK(EntryLength(entry) == length);
-        const char* words[] = {"z", "hz", "gh", "c:", "q", "abcdefghz", "zz"};
-        for (const char* word : words)
+        const std::string words[] = {"z", "hz", "gh", "c:", "q", "abcdefghz", "zz", longWord,
+                                     longWord + "z", "a\\"};
+        for (const std::string& word : words)
             for (int mode = 0; mode <= 2; ++mode) {
-                int expected = ReferenceMatch(mode, word, entry);
-                CHECK(MatchWord(mode, word, entry) == expected);
-                char table[wordTableSize] = {0};
-                SplitQuery(word, table);
-                WordSet set;
-                PrepareWords(&set, mode, table);
-                unsigned found;
-                CHECK(MatchWords(&set, entry, &found) == expected);
-                CHECK(MatchWordsPortable(&set, entry, &found) == expected);
+                int expected = ReferenceMatch(mode, word.c_str(), entry);
+                CHECK(MatchWord(mode, word.c_str(), entry) == expected);
+                OneWord prepared(word, mode);
+                CHECK(MatchWords(&prepared.set, entry) == expected);
             }
     }
     VirtualFree(block, 0, MEM_RELEASE);
-}
-
-TEST_CASE("a word is found within the given length only, not in the bytes after it")
-{
-    char table[wordTableSize] = {0};
-    SplitQuery("xyz", table);
-    WordSet set;
-    PrepareWords(&set, searchFull, table);
-    for (unsigned at = 0; at < 40; ++at) {
-        std::string text(64, 'a');
-        text.replace(at, 3, "xyz");
-        for (unsigned length = 0; length <= 48; ++length)
-            CHECK(ContainsWord(text.c_str(), length, &set.words[0]) == (at + 3 <= length));
-    }
 }
 
 TEST_CASE("each search mode looks in its own part of the entry")
@@ -261,37 +272,5 @@ TEST_CASE("the query splits at spaces only, into at most ten words")
         SplitQuery(longest.c_str(), table);
         CHECK(slot(0) == longest);
         CHECK(slot(1) == "");
-    }
-}
-
-TEST_CASE("the display text strips the root whatever its case, within its buffer")
-{
-    char out[1100];
-    SUBCASE("a mixed-case root strips the lower-case entry's start")
-    {
-        CHECK(MakeDisplayText("D:\\Work", "d:\\work\\a.txt", out, displayTextSize) == 6);
-        CHECK(std::string(out) == "\\a.txt");
-        MakeDisplayText("c:", "c:\\windows\\", out, displayTextSize);
-        CHECK(std::string(out) == "\\windows\\");
-    }
-    SUBCASE("only the common start goes; an empty root strips nothing")
-    {
-        MakeDisplayText("c:\\wor", "c:\\work\\a.txt", out, displayTextSize);
-        CHECK(std::string(out) == "k\\a.txt");
-        MakeDisplayText("", "c:\\a.txt", out, displayTextSize);
-        CHECK(std::string(out) == "c:\\a.txt");
-        MakeDisplayText("c:\\a.txt\\more", "c:\\a.txt", out, displayTextSize);
-        CHECK(std::string(out) == "");
-    }
-    SUBCASE("an entry longer than the buffer is cut, never written past it")
-    {
-        std::string entry = "c:\\" + std::string(5000, 'n');
-        memset(out, 0x5A, sizeof(out));
-        CHECK(MakeDisplayText("c:", entry.c_str(), out, displayTextSize) == displayTextSize - 1);
-        CHECK(out[displayTextSize - 1] == 0);
-        CHECK(out[0] == '\\');
-        CHECK(out[displayTextSize - 2] == 'n');
-        for (unsigned i = displayTextSize; i < sizeof(out); ++i)
-            CHECK(out[i] == 0x5A);
     }
 }

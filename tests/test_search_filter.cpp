@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalogue_fixture.h"
+#include "catalogue/display_text.h"
 #include "catalogue/search_filter.h"
 
 static int Filter(CatalogueFixture& fixture, const char* query, int mode = searchFull)
@@ -240,4 +241,36 @@ TEST_CASE("filtering while the scanner still adds entries sees a consistent cata
     CHECK(CopyList(fixture, "f29").size() > 0);
     CHECK(ListIsPrefixOfMatches(&fixture, ""));
     CHECK(scanCount == 1204);
+}
+
+TEST_CASE("the display text strips the root whatever its case, within its buffer")
+{
+    char out[1100];
+    SUBCASE("a mixed-case root strips the lower-case entry's start")
+    {
+        CHECK(MakeDisplayText("D:\\Work", "d:\\work\\a.txt", out, displayTextSize) == 6);
+        CHECK(std::string(out) == "\\a.txt");
+        MakeDisplayText("c:", "c:\\windows\\", out, displayTextSize);
+        CHECK(std::string(out) == "\\windows\\");
+    }
+    SUBCASE("only the common start goes; an empty root strips nothing")
+    {
+        MakeDisplayText("c:\\wor", "c:\\work\\a.txt", out, displayTextSize);
+        CHECK(std::string(out) == "k\\a.txt");
+        MakeDisplayText("", "c:\\a.txt", out, displayTextSize);
+        CHECK(std::string(out) == "c:\\a.txt");
+        MakeDisplayText("c:\\a.txt\\more", "c:\\a.txt", out, displayTextSize);
+        CHECK(std::string(out) == "");
+    }
+    SUBCASE("an entry longer than the buffer is cut, never written past it")
+    {
+        std::string entry = "c:\\" + std::string(5000, 'n');
+        memset(out, 0x5A, sizeof(out));
+        CHECK(MakeDisplayText("c:", entry.c_str(), out, displayTextSize) == displayTextSize - 1);
+        CHECK(out[displayTextSize - 1] == 0);
+        CHECK(out[0] == '\\');
+        CHECK(out[displayTextSize - 2] == 'n');
+        for (unsigned i = displayTextSize; i < sizeof(out); ++i)
+            CHECK(out[i] == 0x5A);
+    }
 }
