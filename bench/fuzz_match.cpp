@@ -13,8 +13,9 @@
 // distance from a 32-byte boundary amid NULs and bytes of the entry's own
 // alphabet (which must never count).
 //
-// Input: byte 0 picks an odd mode value and where the entries go, then the
-// query up to the first NUL, then the entries, NUL-separated.
+// Input: byte 0 picks an odd mode value, the state the words start in and
+// where the entries go, then the query up to the first NUL, then the
+// entries, NUL-separated.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -160,6 +161,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // carries from entry to entry.
         WordSet set;
         PrepareWords(&set, mode, table);
+        // A pass teaches its words over thousands of entries; an input has
+        // a few: start them in any state they can learn.
+        for (int w = 0; w < set.count; ++w) {
+            set.words[w].withInner = (control >> (w % 3)) & 1;
+            set.words[w].windowSize = (control >> (2 + w % 5)) & 3;
+        }
         unsigned where = control >> 4;
         for (const char* entry = text + strlen(text) + 1; entry < end;
              entry += strlen(entry) + 1) {

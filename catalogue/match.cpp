@@ -11,13 +11,24 @@
 #error "the word matcher needs SSE2"
 #endif
 
-// Reads run past the end of an entry in whole aligned blocks, and the
-// candidate test reads length - 1 bytes further still. No read ever leaves
-// the memory page of a byte that belongs to the entry: aligned blocks of
-// 32 bytes never straddle a page, and the further reads are made only when
-// they stay in the page of their block.
+// Reads run past the end of a text in whole aligned blocks, and the
+// candidate test reads up to length - 1 bytes further. No read ever leaves
+// the memory page of a byte that belongs to the text: aligned blocks never
+// straddle a page, and the further reads are made only where they stay in
+// the page of their block.
 static const uintptr_t pageSize = 4096;
+static const uintptr_t blockSize = 16;
 static const uintptr_t chunkSize = 32;
+
+// How a word learns: each time it has turned down another learnPeriod
+// entries, it looks at what happened meanwhile. Its window, the bytes tested
+// at once from a text's start without a branch per block, follows the
+// lengths of the entries seen lately: it is one of a few sizes, each
+// compiled without a loop.
+static const unsigned learnPeriod = 1024;
+static constexpr unsigned windowBlocks[] = {5, 6, 8, 10};  // 16-byte blocks: 80 to 160 bytes
+static const unsigned windowCount = sizeof(windowBlocks) / sizeof(windowBlocks[0]);
+static const unsigned firstWindow = 2;
 
 void SplitQuery(const char* query, char* table)
 {
@@ -40,9 +51,15 @@ static void PrepareWord(PreparedWord* prepared, const char* word)
 {
     prepared->bytes = reinterpret_cast<const unsigned char*>(word);
     prepared->length = (unsigned)strlen(word);
+    prepared->inner = prepared->length / 2;
     memset(prepared->firstBytes, prepared->bytes[0], sizeof(prepared->firstBytes));
     memset(prepared->lastBytes, prepared->bytes[prepared->length - 1],
            sizeof(prepared->lastBytes));
+    memset(prepared->innerBytes, prepared->bytes[prepared->inner], sizeof(prepared->innerBytes));
+    prepared->withInner = 0;
+    prepared->windowSize = firstWindow;
+    prepared->vainSearches = 0;
+    prepared->overflows = 0;
 }
 
 void PrepareWords(WordSet* set, int mode, const char* table)
@@ -69,15 +86,6 @@ void PrepareWords(WordSet* set, int mode, const char* table)
         }
 }
 
-// Candidate starts and ends of the text among the 32 bytes at chunk (bit i
-// for chunk + i). A start is a candidate when the word's first byte is
-// there and its last byte at the word's distance; near a page end, where
-// the second read could leave the page, the first byte alone decides.
-struct ChunkBits {
-    unsigned starts;
-    unsigned ends;
-};
-
 static inline __m128i Load(const unsigned char* at)
 {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
@@ -87,6 +95,45 @@ static inline unsigned Bits(__m128i low, __m128i high)
 {
     return (unsigned)_mm_movemask_epi8(low) | ((unsigned)_mm_movemask_epi8(high) << 16);
 }
+
+// The candidate test of the matcher, the only one: for the sixteen starts
+// of the block at at (whose bytes are in bytes), the word's first byte at the
+// start and its last byte at their distance, and its middle byte too once
+// the word has learnt to test it. It stays selective for words of common
+// letters, whose bytes one by one are everywhere.
+template <int withInner>
+struct Candidates {
+    __m128i first;
+    __m128i last;
+    __m128i inner;
+    unsigned distance;
+    unsigned innerAt;
+
+    explicit Candidates(const PreparedWord* word)
+        : first(Load(word->firstBytes)),
+          last(Load(word->lastBytes)),
+          inner(Load(word->innerBytes)),
+          distance(word->length - 1),
+          innerAt(word->inner)
+    {
+    }
+    // Only where the reads at distance stay in the page of at.
+    __m128i Of(const unsigned char* at, __m128i bytes) const
+    {
+        __m128i starts = _mm_and_si128(_mm_cmpeq_epi8(bytes, first),
+                                       _mm_cmpeq_epi8(Load(at + distance), last));
+        if (withInner)
+            starts = _mm_and_si128(starts, _mm_cmpeq_epi8(Load(at + innerAt), inner));
+        return starts;
+    }
+};
+
+// Candidate starts and ends of the text among the 32 bytes of a chunk
+// (bit i for chunk + i).
+struct ChunkBits {
+    unsigned starts;
+    unsigned ends;
+};
 
 // 1 when the word is in place at one of the candidate starts that come
 // before the text's end; *ended is set when the text ends in the chunk.
@@ -112,69 +159,137 @@ static inline int Verify(const unsigned char* chunk, ChunkBits bits, const Prepa
     return 0;
 }
 
-// 1 when word occurs in the NUL-terminated text. The one candidate test of
-// the matcher: the first and the last byte of the word at their distance,
-// 32 starts at a time, stays selective even for words of common letters.
-static int FindWord(const unsigned char* text, const PreparedWord* word)
+// The exact search from chunk (32-byte aligned) on, 32 starts at a time,
+// to the word or the text's end. keep: the bits of the first chunk's bytes
+// that belong to the text.
+template <int withInner>
+static int FindFrom(const unsigned char* chunk, unsigned keep, const PreparedWord* word)
 {
-    const __m128i first = Load(word->firstBytes);
-    const __m128i last = Load(word->lastBytes);
+    const Candidates<withInner> candidates(word);
     const __m128i zero = _mm_setzero_si128();
-    const unsigned distance = word->length - 1;
-    // Chunks at most this far into their page read the last byte in it.
-    const uintptr_t room = pageSize - chunkSize - distance;
-
-    const uintptr_t address = reinterpret_cast<uintptr_t>(text);
-    const unsigned char* chunk = text - (address & (chunkSize - 1));
-    // The first chunk may begin before the text: its bytes there are
-    // neither starts nor ends.
-    const unsigned keep = ~0u << (address & (chunkSize - 1));
+    // Chunks at most this far into their page test the far bytes in it;
+    // beyond, the first byte alone decides.
+    const uintptr_t room = pageSize - chunkSize - (word->length - 1);
     int ended = 0;
-    {
-        __m128i low = Load(chunk);
-        __m128i high = Load(chunk + 16);
-        __m128i startsLow = _mm_cmpeq_epi8(low, first);
-        __m128i startsHigh = _mm_cmpeq_epi8(high, first);
+    for (;; chunk += chunkSize, keep = ~0u) {
+        const __m128i low = Load(chunk);
+        const __m128i high = Load(chunk + 16);
+        __m128i startsLow;
+        __m128i startsHigh;
         if ((reinterpret_cast<uintptr_t>(chunk) & (pageSize - 1)) <= room) {
-            startsLow = _mm_and_si128(startsLow, _mm_cmpeq_epi8(Load(chunk + distance), last));
-            startsHigh =
-                _mm_and_si128(startsHigh, _mm_cmpeq_epi8(Load(chunk + 16 + distance), last));
+            startsLow = candidates.Of(chunk, low);
+            startsHigh = candidates.Of(chunk + 16, high);
+        } else {
+            startsLow = _mm_cmpeq_epi8(low, candidates.first);
+            startsHigh = _mm_cmpeq_epi8(high, candidates.first);
         }
-        ChunkBits bits;
-        bits.starts = Bits(startsLow, startsHigh) & keep;
-        bits.ends = Bits(_mm_cmpeq_epi8(low, zero), _mm_cmpeq_epi8(high, zero)) & keep;
-        if (bits.starts | bits.ends) {
-            if (Verify(chunk, bits, word, &ended))
-                return 1;
-            if (ended)
-                return 0;
-        }
-    }
-    for (;;) {
-        chunk += chunkSize;
-        __m128i low = Load(chunk);
-        __m128i high = Load(chunk + 16);
-        __m128i startsLow = _mm_cmpeq_epi8(low, first);
-        __m128i startsHigh = _mm_cmpeq_epi8(high, first);
-        if ((reinterpret_cast<uintptr_t>(chunk) & (pageSize - 1)) <= room) {
-            startsLow = _mm_and_si128(startsLow, _mm_cmpeq_epi8(Load(chunk + distance), last));
-            startsHigh =
-                _mm_and_si128(startsHigh, _mm_cmpeq_epi8(Load(chunk + 16 + distance), last));
-        }
-        __m128i endsLow = _mm_cmpeq_epi8(low, zero);
-        __m128i endsHigh = _mm_cmpeq_epi8(high, zero);
+        const __m128i endsLow = _mm_cmpeq_epi8(low, zero);
+        const __m128i endsHigh = _mm_cmpeq_epi8(high, zero);
         // Most chunks hold neither: one test for both halves.
         if (!_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(startsLow, endsLow),
                                             _mm_or_si128(startsHigh, endsHigh))))
             continue;
         ChunkBits bits;
-        bits.starts = Bits(startsLow, startsHigh);
-        bits.ends = Bits(endsLow, endsHigh);
+        bits.starts = Bits(startsLow, startsHigh) & keep;
+        bits.ends = Bits(endsLow, endsHigh) & keep;
+        if (!(bits.starts | bits.ends))
+            continue;
         if (Verify(chunk, bits, word, &ended))
             return 1;
         if (ended)
             return 0;
     }
+}
+
+// The exact search from a text's start.
+template <int withInner>
+static inline int FindFromStart(const unsigned char* text, const PreparedWord* word)
+{
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(text) & (chunkSize - 1);
+    return FindFrom<withInner>(text - offset, ~0u << offset, word);
+}
+
+// 1 when word occurs in the NUL-terminated text. Most texts end inside the
+// word's window of blocks 16-byte blocks: they are tested without a branch
+// each (a mispredicted loop end costs more than the tests), and a text whose
+// window shows no candidate and holds its end is done. Any other text goes
+// on to the exact search, from where the window ends when it showed no
+// candidate.
+template <int withInner, unsigned blocks>
+__attribute__((always_inline)) static inline int FindInWindow(const unsigned char* text,
+                                                              PreparedWord* word)
+{
+    const uintptr_t address = reinterpret_cast<uintptr_t>(text);
+    const unsigned char* block = text - (address & (blockSize - 1));
+    const unsigned window = blocks * (unsigned)blockSize;
+    if ((reinterpret_cast<uintptr_t>(block) & (pageSize - 1)) + window + word->length - 1 >
+        pageSize)
+        return FindFromStart<withInner>(text, word);
+    const Candidates<withInner> candidates(word);
+    const __m128i zero = _mm_setzero_si128();
+    // The first block may begin before the text: a NUL there is no end (a
+    // candidate there only costs an exact search).
+    const __m128i head = Load(block);
+    __m128i starts = candidates.Of(block, head);
+    unsigned ends =
+        (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(head, zero)) & (~0u << (address & 15));
+    // The least byte of the other blocks is 0 where one of them ends the text.
+    __m128i least = _mm_set1_epi8((char)0xFF);
+    for (unsigned i = 1; i < blocks; ++i) {
+        const __m128i bytes = Load(block + i * blockSize);
+        starts = _mm_or_si128(starts, candidates.Of(block + i * blockSize, bytes));
+        least = _mm_min_epu8(least, bytes);
+    }
+    ends |= (unsigned)_mm_movemask_epi8(_mm_cmpeq_epi8(least, zero));
+    if (_mm_movemask_epi8(starts)) {
+        const int found = FindFromStart<withInner>(text, word);
+        word->vainSearches += !found;
+        return found;
+    }
+    if (ends)
+        return 0;
+    ++word->overflows;
+    const unsigned char* next = block + window;
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(next) & (chunkSize - 1);
+    return FindFrom<withInner>(next - offset, ~0u << offset, word);
+}
+
+template <int withInner>
+__attribute__((always_inline)) static inline int FindWith(const unsigned char* text,
+                                                          PreparedWord* word)
+{
+    switch (word->windowSize) {
+    case 0:
+        return FindInWindow<withInner, windowBlocks[0]>(text, word);
+    case 1:
+        return FindInWindow<withInner, windowBlocks[1]>(text, word);
+    case 2:
+        return FindInWindow<withInner, windowBlocks[2]>(text, word);
+    default:
+        return FindInWindow<withInner, windowBlocks[3]>(text, word);
+    }
+}
+
+static inline int FindWord(const unsigned char* text, PreparedWord* word)
+{
+    return word->withInner ? FindWith<1>(text, word) : FindWith<0>(text, word);
+}
+
+// What the word's last learnPeriod refusals taught it.
+static void Learn(PreparedWord* word)
+{
+    // An exact search in vain for more than one refusal in four: test the
+    // middle byte too (a word of one or two bytes has none).
+    if (word->vainSearches > learnPeriod / 4 && word->length > 2)
+        word->withInner = 1;
+    // One text in five outran the window: widen it. Hardly any: narrow it,
+    // for less work and fewer candidates among the bytes past the ends.
+    if (word->overflows > learnPeriod / 5 && word->windowSize + 1 < windowCount)
+        ++word->windowSize;
+    else if (word->overflows < learnPeriod / 50 && word->windowSize > 0)
+        --word->windowSize;
+    word->vainSearches = 0;
+    word->overflows = 0;
 }
 
 // The text that mode searches a word in, or null when mode excludes the
@@ -221,18 +336,18 @@ int MatchWords(WordSet* set, const char* entry)
     for (int i = 0; i < count; ++i) {
         if (FindWord(text, &set->words[i]))
             continue;
-        // Learn: a word that has now turned down more entries than the
-        // one before it moves one place forward. The order of an AND
-        // never changes its result.
-        if (i > 0 && ++set->failures[i] > set->failures[i - 1]) {
+        const unsigned failures = ++set->failures[i];
+        if (failures % learnPeriod == 0)
+            Learn(&set->words[i]);
+        // A word that has now turned down more entries than the one before
+        // it moves one place forward. The order of an AND never changes its
+        // result.
+        if (i > 0 && failures > set->failures[i - 1]) {
             PreparedWord word = set->words[i];
             set->words[i] = set->words[i - 1];
             set->words[i - 1] = word;
-            unsigned failures = set->failures[i];
             set->failures[i] = set->failures[i - 1];
             set->failures[i - 1] = failures;
-        } else if (i == 0) {
-            ++set->failures[0];
         }
         return 0;
     }

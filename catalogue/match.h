@@ -25,18 +25,29 @@ const unsigned wordTableSize = wordSlots * wordSlotSize;
 // eleventh slot, and everything after it, is dropped.
 void SplitQuery(const char* query, char* table);
 
-// One non-empty word made ready for many entries: its bytes, and its first
-// and last byte sixteen times over for the block-wise candidate test.
+// One non-empty word made ready for many entries, and what the matcher
+// learns about it during a pass. Its candidate test: the word's first byte
+// at a start and its last byte at their distance, sixteen starts at a time;
+// where that lets through too many starts in vain, a byte from the middle of
+// the word as well.
 struct PreparedWord {
-    unsigned char firstBytes[16];
-    unsigned char lastBytes[16];
+    unsigned char firstBytes[16];  // the first byte, sixteen times
+    unsigned char lastBytes[16];   // the last byte, sixteen times
+    unsigned char innerBytes[16];  // the byte at inner, sixteen times
     const unsigned char* bytes;
     unsigned length;
+    unsigned inner;
+    int withInner;        // 1 once the middle byte is tested too
+    unsigned windowSize;  // which window: the bytes tested at once from a text's start
+    // Since the word last learnt: exact searches that found nothing, and
+    // texts that outran the window.
+    unsigned vainSearches;
+    unsigned overflows;
 };
 
 // The tested words of one pass: slot 0, then the slots up to the first empty
 // one; empty words match everything and are left out. failures[i] counts the
-// entries that words[i] turned down: the words are kept in falling order of
+// entries that words[i] turned down: the words move towards falling order of
 // it, so that the word likeliest to fail is tried first.
 struct WordSet {
     int mode;

@@ -105,6 +105,9 @@ TEST_CASE("the word test finds exactly what the byte-by-byte test finds, at any 
         for (int mode = 0; mode <= 3; ++mode) {
             int expected = ReferenceMatch(mode, word.c_str(), entry.c_str());
             OneWord prepared(word, mode);
+            // Whatever a pass may have taught the word: window and probes.
+            prepared.set.words[0].withInner = (int)Random(2);
+            prepared.set.words[0].windowSize = Random(4);
             int got = MatchWord(mode, word.c_str(), at);
             int fromSet = MatchWords(&prepared.set, at);
             if (got != expected || fromSet != expected) {
@@ -128,7 +131,8 @@ TEST_CASE("several words match only when every one of them does, while the order
     // each entry's result is the AND of the words.
     static PlacedEntry placed;
     char table[wordTableSize];
-    for (int query = 0; query < 300; ++query) {
+    int learnt = 0;
+    for (int query = 0; query < 40; ++query) {
         std::string source = "d:\\" + RandomText(200);
         std::string text;
         std::string words[4];
@@ -145,10 +149,12 @@ TEST_CASE("several words match only when every one of them does, while the order
         SplitQuery(text.c_str(), table);
         WordSet set;
         PrepareWords(&set, mode, table);
-        for (int round = 0; round < 200; ++round) {
+        const WordSet unlearnt = set;
+        // Enough entries, short and long, for every word to learn several times.
+        for (int round = 0; round < 6000; ++round) {
             std::string entry =
                 "d:\\" + (Random(2) ? source.substr(Random((unsigned)source.size() + 1), Random(120))
-                                    : RandomText(150));
+                                    : RandomText(Random(2) ? 60 : 300));
             if (Random(4) == 0)
                 entry += '\\';
             int expected = 1;
@@ -162,7 +168,14 @@ TEST_CASE("several words match only when every one of them does, while the order
                 return;
             }
         }
+        for (int w = 0; w < set.count; ++w)
+            for (int u = 0; u < unlearnt.count; ++u)
+                if (unlearnt.words[u].bytes == set.words[w].bytes)
+                    learnt += set.words[w].withInner != unlearnt.words[u].withInner ||
+                              set.words[w].windowSize != unlearnt.words[u].windowSize;
     }
+    // The learning was put to the test only if words did learn.
+    CHECK(learnt > 10);
 }
 
 TEST_CASE("the word test never reads past the page that ends the entry")
