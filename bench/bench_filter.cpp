@@ -488,7 +488,8 @@ static void ProgramData(Generator* generator, const Folder& drive, int end)
     Folder data = EnterFolder(generator, drive, "programdata");
     Folder cache = EnterFolder(generator, data, "package cache");
     while (cache.length && !Full(generator)) {
-        Folder package = EnterFolder(generator, cache, Text("%sv%s", Guid(generator), Version(generator)));
+        Folder package =
+            EnterFolder(generator, cache, Text("%sv%s", Guid(generator), Version(generator)));
         const char* product = Pick(generator, products);
         AddFile(generator, package, Text("%s_%s.msi", product, Pick(generator, components)));
         Folder inner = EnterFolder(generator, package, "packages");
@@ -521,7 +522,8 @@ static void BrowserProfile(Generator* generator, const Folder& local)
                                 Pick(generator, products)),
                     "user data"),
         "default");
-    Folder cacheData = EnterFolder(generator, EnterFolder(generator, profile, "cache"), "cache_data");
+    Folder cacheData =
+        EnterFolder(generator, EnterFolder(generator, profile, "cache"), "cache_data");
     for (unsigned i = 0; i < 3000; ++i)
         AddFile(generator, cacheData, Text("f_%s", Hex(generator, 6)));
     Folder code = EnterFolder(generator, EnterFolder(generator, profile, "code cache"), "js");
@@ -575,7 +577,8 @@ static void Python(Generator* generator, const Folder& local)
         generator,
         EnterFolder(generator, EnterFolder(generator, local, "programs"), "python"),
         "python311");
-    Folder sitePackages = EnterFolder(generator, EnterFolder(generator, python, "lib"), "site-packages");
+    Folder sitePackages =
+        EnterFolder(generator, EnterFolder(generator, python, "lib"), "site-packages");
     for (unsigned p = 0; p < CountOf(pythonPackages); ++p) {
         PythonPackage(generator, sitePackages, pythonPackages[p], 0);
         Folder info = EnterFolder(generator, sitePackages,
@@ -1333,7 +1336,6 @@ static int MeasureCatalogue(BenchWindow* bench, const char* prefix, const char* 
         fprintf(stderr, "cannot write %s\n", pathsFile);
         return 0;
     }
-    printf("paths: %s_paths %s\n", prefix, pathsFile);
     DescribeCatalogue(&paths, prefix);
     int sound = RunQueries(bench, &paths, prefix);
     ReleaseCatalogue(&paths);

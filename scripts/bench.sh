@@ -76,6 +76,8 @@ rm -f "$data/walked.txt"
 awk '$1 == "query:" { q[++n] = $2; text[$2] = substr($0, index($0, $3)) }
      $1 == "figure:" { v[$2] = $3 }
      END {
+         printf "walk alone: real %.3f ms (%.2f x floor), gen %.3f ms (%.2f x floor)\n",
+                v["real_walk"], v["real_walk_vs_floor"], v["gen_walk"], v["gen_walk_vs_floor"]
          printf "%-22s %9s %8s %8s %9s  %s\n", "query", "ms", "x floor", "% grep", "walked", "words"
          for (i = 1; i <= n; ++i)
              printf "%-22s %9.3f %8.2f %8.1f %9d  %s\n", q[i], v[q[i]], v[q[i] "_vs_floor"],

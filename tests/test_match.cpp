@@ -152,9 +152,8 @@ TEST_CASE("several words match only when every one of them does, while the order
         const WordSet unlearnt = set;
         // Enough entries, short and long, for every word to learn several times.
         for (int round = 0; round < 6000; ++round) {
-            std::string entry =
-                "d:\\" + (Random(2) ? source.substr(Random((unsigned)source.size() + 1), Random(120))
-                                    : RandomText(Random(2) ? 60 : 300));
+            std::string piece = source.substr(Random((unsigned)source.size() + 1), Random(120));
+            std::string entry = "d:\\" + (Random(2) ? piece : RandomText(Random(2) ? 60 : 300));
             if (Random(4) == 0)
                 entry += '\\';
             int expected = 1;
