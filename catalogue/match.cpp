@@ -276,7 +276,7 @@ static inline int FindWord(const unsigned char* text, PreparedWord* word)
 }
 
 // What the word's last learnPeriod refusals taught it.
-static void Learn(PreparedWord* word)
+__attribute__((noinline)) static void Learn(PreparedWord* word)
 {
     // An exact search in vain for more than one refusal in four: test the
     // middle byte too (a word of one or two bytes has none).
@@ -294,10 +294,9 @@ static void Learn(PreparedWord* word)
 
 // The text that mode searches a word in, or null when mode excludes the
 // entry altogether.
-static const unsigned char* SearchedText(int mode, const unsigned char* entry)
+__attribute__((noinline)) static const unsigned char* NameOrFolder(int mode,
+                                                                  const unsigned char* entry)
 {
-    if (mode != searchFiles && mode != searchFolders)
-        return entry;
     // One walk to the end, noting the last backslash before it.
     const __m128i zero = _mm_setzero_si128();
     const __m128i backslash = _mm_set1_epi8('\\');
@@ -324,6 +323,22 @@ static const unsigned char* SearchedText(int mode, const unsigned char* entry)
     }
 }
 
+static inline const unsigned char* SearchedText(int mode, const unsigned char* entry)
+{
+    return mode != searchFiles && mode != searchFolders ? entry : NameOrFolder(mode, entry);
+}
+
+// The word at i has now turned down more entries than the one before it.
+__attribute__((noinline)) static void MoveForward(WordSet* set, int i)
+{
+    PreparedWord word = set->words[i];
+    set->words[i] = set->words[i - 1];
+    set->words[i - 1] = word;
+    unsigned failures = set->failures[i];
+    set->failures[i] = set->failures[i - 1];
+    set->failures[i - 1] = failures;
+}
+
 int MatchWords(WordSet* set, const char* entry)
 {
     const int count = set->count;
@@ -342,13 +357,8 @@ int MatchWords(WordSet* set, const char* entry)
         // A word that has now turned down more entries than the one before
         // it moves one place forward. The order of an AND never changes its
         // result.
-        if (i > 0 && failures > set->failures[i - 1]) {
-            PreparedWord word = set->words[i];
-            set->words[i] = set->words[i - 1];
-            set->words[i - 1] = word;
-            set->failures[i] = set->failures[i - 1];
-            set->failures[i - 1] = failures;
-        }
+        if (i > 0 && failures > set->failures[i - 1])
+            MoveForward(set, i);
         return 0;
     }
     return 1;
