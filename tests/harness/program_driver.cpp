@@ -171,13 +171,18 @@ std::vector<std::string> ListItems(HWND list)
     // The ANSI form of LB_GETTEXT does not convert across processes here.
     std::vector<std::string> items;
     const LRESULT count = AskWide(list, LB_GETCOUNT, 0, 0);
+    // The program may refill the list between two questions, so the text
+    // can outgrow the length asked for just before: the buffer takes the
+    // longest item text there can be, whatever was said.
+    const size_t longestItem = 4096;
     for (LRESULT i = 0; i < count; ++i) {
         const LRESULT length = AskWide(list, LB_GETTEXTLEN, (WPARAM)i, 0);
-        if (length < 0)
+        if (length < 0 || (size_t)length >= longestItem)
             break;
-        std::vector<wchar_t> wide((size_t)length + 1);
-        AskWide(list, LB_GETTEXT, (WPARAM)i, reinterpret_cast<LPARAM>(wide.data()));
-        char text[2000] = {0};
+        std::vector<wchar_t> wide(longestItem + 1);
+        if (AskWide(list, LB_GETTEXT, (WPARAM)i, reinterpret_cast<LPARAM>(wide.data())) < 0)
+            break;
+        char text[2 * longestItem] = {0};
         WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text, sizeof(text) - 1, NULL, NULL);
         items.push_back(text);
     }
