@@ -5,6 +5,8 @@
 # and run for a fixed number of executions, 10,000,000 unless given:
 #   bash bench/fuzz/run.sh [RUNS] [TARGET...]
 # TARGET is unpack, pack_roundtrip or command_line (all three by default).
+# FUZZ_SECONDS=N also ends each target after N seconds (the round trip runs
+# a few hundred inputs a second under the sanitizers).
 # Not part of the Windows build nor of the tests. The seed corpora in
 # bench/fuzz/corpus are copied, never written. Prints, per target,
 #   figure: fuzz_executions_TARGET N runs
@@ -63,7 +65,8 @@ for target in "${targets[@]}"; do
     log=$dir/fuzz.log
     start=$(date +%s)
     (cd "$dir/findings" && "$dir/fuzz_$target" -runs="$runs" -seed=13 \
-        -max_len="$(max_len_of "$target")" -print_final_stats=1 "$dir/corpus") > "$log" 2>&1 \
+        -max_len="$(max_len_of "$target")" -max_total_time="${FUZZ_SECONDS:-0}" \
+        -print_final_stats=1 "$dir/corpus") > "$log" 2>&1 \
         || status=$?
     tail -n 3 "$log"
     executed=$(awk '/stat::number_of_executed_units/ { print $2 }' "$log")
