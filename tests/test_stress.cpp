@@ -8,7 +8,10 @@
 #include <psapi.h>
 #include <stdlib.h>
 
+#include <string.h>
+
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harness/program_driver.h"
@@ -97,6 +100,43 @@ Memory MemoryOf(const ProgramRun* run)
     return memory;
 }
 
+BOOL CALLBACK FindPopup(HWND window, LPARAM lParam)
+{
+    std::pair<DWORD, HWND>* search = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = {0};
+    GetClassNameA(window, className, sizeof(className));
+    if (owner == search->first && IsWindowVisible(window) && strcmp(className, "#32768") == 0) {
+        search->second = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The pop-up menu window the program shows, or null.
+HWND PopupOf(const ProgramRun* run)
+{
+    std::pair<DWORD, HWND> search(run->process.dwProcessId, (HWND)NULL);
+    EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(NULL))
+        return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
+    if (bytes) {
+        text = bytes;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 std::string Quoted(const std::string& path)
 {
     return "\"" + path + "\"";
@@ -115,7 +155,7 @@ TEST_CASE("a minute of random input against 100,000 entries never hangs the prog
 
     srand(1313);
     int keystrokes = 0, scans = 0, drops = 0, driveSwitches = 0, escapes = 0, restarts = 0,
-        hangs = 0, steps = 0;
+        hangs = 0, steps = 0, copies = 0;
     const char typed[] = "abcdeiklmnoprstxz0123456789. \\";
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 60000) {
@@ -136,7 +176,11 @@ TEST_CASE("a minute of random input against 100,000 entries never hangs the prog
             // then started again.
             PressKey(VK_ESCAPE);
             ++escapes;
-        } else if (action < 92) {
+        } else if (action < 86) {
+            // "Copy List", as the pop-up's item sends it.
+            PostMessageA(run.window, WM_SYSCOMMAND, IDM_COPY_LIST, 0);
+            ++copies;
+        } else if (action < 93) {
             char folder[MAX_PATH];
             const char* words[] = {"alpha", "report", "notes", "image",
                                    "data",  "zeta",   "kilo",  "misc"};
@@ -190,7 +234,8 @@ TEST_CASE("a minute of random input against 100,000 entries never hangs the prog
     CHECK(Answers(&run));
     MESSAGE("stress: " << took << " ms, " << steps << " steps, " << keystrokes << " keystrokes, "
                        << scans << " F5, " << escapes << " Esc, " << drops << " drops, "
-                       << driveSwitches << " drive switches, " << restarts << " restarts, "
+                       << driveSwitches << " drive switches, " << copies << " Copy Lists, "
+                       << restarts << " restarts, "
                        << hangs << " hangs");
     CHECK(CloseProgram(&run));
     StopProgram(&run);
@@ -271,6 +316,73 @@ TEST_CASE("ten rescans of 100,000 entries keep the working set of the first")
                            << last.privateBytes / 1024 << " KiB");
     CHECK((double)last.workingSet <= 1.05 * (double)first.workingSet);
     CHECK((double)last.privateBytes <= 1.05 * (double)first.privateBytes);
+    CHECK(CloseProgram(&run));
+    StopProgram(&run);
+}
+
+TEST_CASE("ten thousand Copy Lists and a thousand pop-up menus keep the working set")
+{
+    const std::string root = StressTree();
+    ClearStoredSettings();
+    ProgramRun run;
+    REQUIRE(StartProgram(&run, Quoted(root)));
+    BringToFront(&run);
+    REQUIRE(WaitIdle(&run) == treeEntries);
+    // One folder of the tree: a thousand matches a copy.
+    TypeText("alpha-00\\");
+    const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
+    REQUIRE(WaitUntil([&] { return ListItems(list).size() == 101; }, 5000));
+
+    auto copyLists = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            SendMessageA(run.window, WM_SYSCOMMAND, IDM_COPY_LIST, 0);
+    };
+    auto popUps = [&](int count) {
+        const int rowHeight = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+        int shown = 0;
+        for (int i = 0; i < count; ++i) {
+            const LPARAM point = MAKELPARAM(10, rowHeight * (i % 5) + rowHeight / 2);
+            PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, point);
+            PostMessageA(list, WM_RBUTTONUP, 0, point);
+            HWND popup = NULL;
+            if (!WaitUntil([&] { return (popup = PopupOf(&run)) != NULL; }, 5000))
+                break;
+            ++shown;
+            PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+            if (!WaitUntil([&] { return PopupOf(&run) == NULL; }, 5000))
+                break;
+        }
+        return shown;
+    };
+    // A first round settles the clipboard's and the shell's own caches.
+    copyLists(100);
+    CHECK(popUps(20) == 20);
+    const Memory first = MemoryOf(&run);
+    DWORD start = GetTickCount();
+    copyLists(10000);
+    const DWORD copyTime = GetTickCount() - start;
+    const Memory afterCopies = MemoryOf(&run);
+    // Every match of the folder, not only the hundred and one shown.
+    const std::string copied = ClipboardText();
+    size_t lines = 0;
+    for (size_t at = copied.find("\r\n"); at != std::string::npos; at = copied.find("\r\n", at + 2))
+        ++lines;
+    CHECK(lines == (size_t)filesPerFolder + 1);
+    start = GetTickCount();
+    CHECK(popUps(1000) == 1000);
+    const DWORD popUpTime = GetTickCount() - start;
+    const Memory afterPopUps = MemoryOf(&run);
+    MESSAGE("10,000 Copy Lists in " << copyTime << " ms, 1,000 pop-ups in " << popUpTime
+                                    << " ms; working set " << first.workingSet / 1024 << " -> "
+                                    << afterCopies.workingSet / 1024 << " -> "
+                                    << afterPopUps.workingSet / 1024 << " KiB; private "
+                                    << first.privateBytes / 1024 << " -> "
+                                    << afterCopies.privateBytes / 1024 << " -> "
+                                    << afterPopUps.privateBytes / 1024 << " KiB");
+    CHECK((double)afterCopies.workingSet <= 1.05 * (double)first.workingSet);
+    CHECK((double)afterPopUps.workingSet <= 1.05 * (double)first.workingSet);
+    CHECK((double)afterPopUps.privateBytes <= 1.05 * (double)first.privateBytes);
+    CHECK(Answers(&run));
     CHECK(CloseProgram(&run));
     StopProgram(&run);
 }
