@@ -8,6 +8,7 @@
 #include "app/app_messages.h"
 #include "app/error_report.h"
 #include "app/linked_copies.h"
+#include "app/process_heap.h"
 #include "app/process_objects.h"
 #include "app/scan_control.h"
 #include "catalogue/result_actions.h"
@@ -465,9 +466,14 @@ static LRESULT OnDestroy()
 static LRESULT OnDropFiles(HWND window, HDROP drop)
 {
     if (DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0) == 1) {
-        char path[MAX_PATH] = {0};
-        DragQueryFileA(drop, 0, path, sizeof(path));
-        SendMessageA(window, WM_APP_SCAN_REQUEST, 0, reinterpret_cast<LPARAM>(path));
+        // The whole name or none of it: a name cut to fit can name another,
+        // existing folder, which would be loaded in place of the dropped one.
+        char* path = CheckAllocation(static_cast<char*>(AllocZeroed(scanPathSize)), 1);
+        if (DragQueryFileA(drop, 0, NULL, 0) >= scanPathSize)
+            ShowErrorInStatus(window, ERROR_FILENAME_EXCED_RANGE);
+        else if (DragQueryFileA(drop, 0, path, scanPathSize))
+            SendMessageA(window, WM_APP_SCAN_REQUEST, 0, reinterpret_cast<LPARAM>(path));
+        FreeBlock(path);
     } else {
         SetCaptionFromString(window, IDC_STATUS, IDS_DROP_ONE);
     }

@@ -19,6 +19,8 @@ int rootIsFolder;
 
 static const int stringTextSize = 100;
 static const int captionTextSize = 1000;
+// About 1 KiB per level, scanPathSize / 2 levels.
+static const SIZE_T scannerStackReserve = (SIZE_T)scanPathSize * 512;
 
 // The running state is the button's caption: it reads "&Stop" exactly while
 // a scanner thread exists, from its start to its WM_APP_SCAN_DONE.
@@ -144,7 +146,12 @@ LRESULT OnScanRequest(HWND window, WPARAM kind, LPARAM path)
     keepScanning = 1;
     // Nothing ever waits for the scanner: it ends by sending
     // WM_APP_SCAN_DONE, so its handle is of no further use.
-    HANDLE scanner = CreateThread(NULL, 0, ScanThreadProc, NULL, 0, NULL);
+    // The walk recurses once per folder level, and a root of scanPathSize
+    // characters may hold half as many levels: reserve (not commit) a stack
+    // for all of them rather than rely on the file functions refusing long
+    // paths.
+    HANDLE scanner = CreateThread(NULL, scannerStackReserve, ScanThreadProc, NULL,
+                                  STACK_SIZE_PARAM_IS_A_RESERVATION, NULL);
     if (!scanner)
         ReportLastError(NULL, 1, 0, NULL);
     CloseHandle(scanner);

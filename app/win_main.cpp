@@ -16,7 +16,6 @@
 #include "resources/resource.h"
 #include "ui/presentation_state.h"
 
-static const unsigned startPathSize = 260;
 static const unsigned copyListInitialSize = 8192;
 static const unsigned copyListGrowStep = 0x40000;
 
@@ -113,8 +112,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         ReportLastError(NULL, 0, 0, NULL);
     LoadStringA(instance, IDS_PRODUCT, productTitle, productTitleSize);
 
-    char startPath[startPathSize] = {0};
-    ParseCommandLine(startPath, sizeof(startPath));
+    // As long as a scan root may be: a path cut to fit a smaller buffer can
+    // name an existing folder that was never asked for, and that folder would
+    // be loaded in its place.
+    char* startPath = AllocateText(scanPathSize);
+    ParseCommandLine(startPath, scanPathSize);
     CreateProcessObjects();
 
     classAtom = RegisterMainClass();
@@ -131,6 +133,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     ShowWindow(window, (int)ReadSettingNumber(SettingShowState));
     if (startPath[0])
         SendMessageA(window, WM_APP_SCAN_REQUEST, 0, reinterpret_cast<LPARAM>(startPath));
+    FreeBlock(startPath);
     acceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ShutDown(RunMessageLoop());
 }

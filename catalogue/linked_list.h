@@ -42,8 +42,15 @@ public:
     ListNode* Head() const { return head; }
     ListNode* Tail() const { return tail; }
     int Count() const { return count; }
-    int CursorStateOf(int cursor) const { return cursorState[cursor]; }
-    ListNode* CursorNodeOf(int cursor) const { return cursorNode[cursor]; }
+    // A number outside the slots reads as a cursor before the first node.
+    int CursorStateOf(int cursor) const
+    {
+        return (unsigned)cursor < cursorSlots ? cursorState[cursor] : BeforeFirst;
+    }
+    ListNode* CursorNodeOf(int cursor) const
+    {
+        return (unsigned)cursor < cursorSlots ? cursorNode[cursor] : 0;
+    }
 
 private:
     ListNode* head;

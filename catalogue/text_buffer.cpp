@@ -6,6 +6,10 @@
 
 unsigned NextCapacity(unsigned needed, unsigned step)
 {
+    // A zero step would divide by zero; it means the default step, as it
+    // does for a new buffer.
+    if (step == 0)
+        step = defaultGrowStep;
     unsigned long long result = (unsigned long long)step * (needed / step + 1);
     return result > 0xFFFFFFFFull ? 0 : (unsigned)result;
 }
@@ -13,7 +17,7 @@ unsigned NextCapacity(unsigned needed, unsigned step)
 TextBuffer::TextBuffer(unsigned initialCapacity, unsigned step)
 {
     capacity = initialCapacity ? initialCapacity : 4088;
-    growStep = step ? step : 4096;
+    growStep = step ? step : defaultGrowStep;
     length = 0;
     data = CheckAllocation(static_cast<char*>(AllocZeroed(capacity)), 1);
 }
@@ -43,12 +47,22 @@ void TextBuffer::Clear()
 
 void TextBuffer::Append(const char* bytes, unsigned count)
 {
+    if (count == 0)
+        return;
     unsigned needed = length + count + 1;
     if (needed <= length)               // the sum wrapped past 4 GiB
         Reallocate(0);
-    if (needed > capacity)
+    // Bytes taken from this buffer's own block (its text doubled, say) are
+    // found again by their offset once growing has moved the block.
+    const UINT_PTR offset = (UINT_PTR)bytes - (UINT_PTR)data;
+    const int ownBytes = offset < capacity;
+    if (needed > capacity) {
         Reallocate(NextCapacity(needed, growStep));
-    CopyMemory(data + length, bytes, count);
+        if (ownBytes)
+            bytes = data + offset;
+    }
+    // The source may overlap the text's end when it comes from this block.
+    MoveMemory(data + length, bytes, count);
     length += count;
     data[length] = 0;
 }

@@ -14,6 +14,7 @@ public:
     ~TextBuffer();
 
     void Clear();
+    // bytes may lie in this buffer's own block.
     void Append(const char* bytes, unsigned count);
     unsigned AppendString(const char* text);
     void AppendChar(char ch);
@@ -33,8 +34,10 @@ private:
     void Reallocate(unsigned newCapacity);
 };
 
-// Smallest multiple of step strictly above needed; 0 when that does not fit
-// in 32 bits.
+const unsigned defaultGrowStep = 4096;
+
+// Smallest multiple of step (0 means defaultGrowStep) strictly above needed;
+// 0 when that does not fit in 32 bits.
 unsigned NextCapacity(unsigned needed, unsigned step);
 
 #endif

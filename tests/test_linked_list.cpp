@@ -203,3 +203,15 @@ TEST_CASE("cursor misuse ends the process with its own text")
         CHECK(outcome.exitCode == 1);
     }
 }
+
+TEST_CASE("the diagnostic readers take any cursor number")
+{
+    LinkedList list;
+    int value = 0;
+    list.PushBack(&value);
+    const int numbers[] = {-1, cursorSlots, 1 << 30};
+    for (int cursor : numbers) {
+        CHECK(list.CursorStateOf(cursor) == BeforeFirst);
+        CHECK(list.CursorNodeOf(cursor) == NULL);
+    }
+}

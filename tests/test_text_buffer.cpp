@@ -120,3 +120,34 @@ TEST_CASE("appending copies the bytes and keeps the text terminated")
         CHECK(strcmp(buffer.Data(), "xyz") == 0);
     }
 }
+
+TEST_CASE("a buffer takes bytes from its own block, also when growing moves it")
+{
+    SUBCASE("a large text doubled: the old block is gone once it grows")
+    {
+        const unsigned size = 1 << 20;
+        TextBuffer buffer(size, size);
+        AppendFilled(&buffer, size - 1, 'd');
+        buffer.AppendChar('e');
+        buffer.Append(buffer.Data(), buffer.Length());
+        REQUIRE(buffer.Length() == 2 * size);
+        CHECK(buffer.Data()[0] == 'd');
+        CHECK(buffer.Data()[size - 1] == 'e');
+        CHECK(buffer.Data()[size] == 'd');
+        CHECK(buffer.Data()[2 * size - 1] == 'e');
+        CHECK(buffer.Data()[2 * size] == 0);
+    }
+    SUBCASE("a tail of its own text, without growing")
+    {
+        TextBuffer buffer(64, 64);
+        buffer.AppendString("abcdef");
+        buffer.Append(buffer.Data() + 3, 3);
+        CHECK(strcmp(buffer.Data(), "abcdefdef") == 0);
+    }
+}
+
+TEST_CASE("a zero grow step asked of the capacity rule means the default step")
+{
+    CHECK(NextCapacity(10, 0) == NextCapacity(10, 4096));
+    CHECK(NextCapacity(4096, 0) == 8192);
+}

@@ -1,0 +1,435 @@
+// Bad input given to the real program: damaged settings, names beyond ASCII,
+// trees too deep for the ANSI functions, folders that vanish mid-scan, long
+// paths on the command line and in drops, and very long queries.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "harness/program_driver.h"
+#include "integration/settings.h"
+#include "resources/resource.h"
+
+namespace {
+
+std::string TempFolder(const char* name)
+{
+    char temp[MAX_PATH] = {0};
+    GetTempPathA(sizeof(temp), temp);
+    return std::string(temp) + name;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], (int)wide.size());
+    wide.resize(n > 0 ? (size_t)n - 1 : 0);
+    return wide;
+}
+
+std::string Ansi(const std::wstring& text)
+{
+    std::string ansi(text.size() * 2 + 1, '\0');
+    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], (int)ansi.size(), NULL, NULL);
+    ansi.resize(n > 0 ? (size_t)n - 1 : 0);
+    return ansi;
+}
+
+// Wide and prefixed, so that depth is no limit for the test's own set-up.
+void MakeFolderW(const std::wstring& path)
+{
+    CreateDirectoryW((L"\\\\?\\" + path).c_str(), NULL);
+}
+
+void MakeFileW(const std::wstring& path)
+{
+    HANDLE file = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    CloseHandle(file);
+}
+
+// Removes a tree however deep it is.
+void RemoveTreeW(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((L"\\\\?\\" + path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTreeW(path + L"\\" + name);
+            else
+                DeleteFileW((L"\\\\?\\" + path + L"\\" + name).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW((L"\\\\?\\" + path).c_str());
+}
+
+struct Session {
+    ProgramRun run;
+    explicit Session(const std::string& arguments, int clearSettings = 1)
+    {
+        if (clearSettings)
+            ClearStoredSettings();
+        REQUIRE(StartProgram(&run, arguments));
+        BringToFront(&run);
+    }
+    ~Session() { StopProgram(&run); }
+    HWND Control(int id) const { return GetDlgItem(run.window, id); }
+    std::vector<std::string> Results() const { return ListItems(Control(IDC_RESULT_LIST)); }
+    std::string Status() const { return ControlText(run.window, IDC_STATUS); }
+    // The program still takes messages within a second.
+    int Answers() const
+    {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+    }
+};
+
+// Characters typed as the keyboard's Unicode packets, which reach an ANSI
+// edit control as the code page's characters.
+void TypeUnicode(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        INPUT input[2];
+        ZeroMemory(input, sizeof(input));
+        for (int i = 0; i < 2; ++i) {
+            input[i].type = INPUT_KEYBOARD;
+            input[i].ki.wScan = c;
+            input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, input, sizeof(INPUT));
+        Sleep(5);
+    }
+    Sleep(300);
+}
+
+void PutOnClipboard(const std::string& text)
+{
+    REQUIRE(OpenClipboard(NULL));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
+std::string ClipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(NULL))
+        return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
+    if (bytes) {
+        text = bytes;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void StoreRaw(const char* name, DWORD type, const void* bytes, DWORD size)
+{
+    HKEY key = NULL;
+    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, NULL, 0, KEY_WRITE, NULL, &key,
+                            NULL) == ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes), size);
+    RegCloseKey(key);
+}
+
+// A folder of two files beside a 300-character name that does not exist.
+struct LittleTree {
+    std::string root;
+    LittleTree()
+    {
+        root = TempFolder("sorvane-bad");
+        CreateDirectoryA(root.c_str(), NULL);
+        for (const char* name : {"\\one.txt", "\\two.txt"}) {
+            HANDLE file = CreateFileA((root + name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, NULL);
+            CloseHandle(file);
+        }
+    }
+};
+
+}  // namespace
+
+TEST_CASE("settings stored with a wrong type or size give the defaults, and damage nothing")
+{
+    LittleTree tree;
+    ClearStoredSettings();
+    const BYTE shortBytes[2] = {5, 0};
+    const unsigned long long wide = 0x100000003ull;
+    const std::string longFace(300, 'F');
+
+    SUBCASE("texts where numbers belong, a number where the face belongs")
+    {
+        for (int id = 0; id < numericSettingCount; ++id)
+            StoreRaw(settingNames[id], REG_SZ, "1", 2);
+        const DWORD number = 1;
+        StoreRaw("FontFace", REG_DWORD, &number, sizeof(number));
+    }
+    SUBCASE("two bytes where four belong, a face without its NUL")
+    {
+        for (int id = 0; id < numericSettingCount; ++id)
+            StoreRaw(settingNames[id], REG_DWORD, shortBytes, sizeof(shortBytes));
+        StoreRaw("FontFace", REG_SZ, "Arial", 5);
+    }
+    SUBCASE("eight bytes where four belong, a face longer than any buffer")
+    {
+        for (int id = 0; id < numericSettingCount; ++id)
+            StoreRaw(settingNames[id], REG_QWORD, &wide, sizeof(wide));
+        StoreRaw("FontFace", REG_SZ, longFace.c_str(), (DWORD)longFace.size() + 1);
+    }
+    SUBCASE("binary blocks for every value")
+    {
+        for (int id = 0; id < settingCount; ++id)
+            StoreRaw(settingNames[id], REG_BINARY, &wide, sizeof(wide));
+    }
+
+    Session session("\"" + tree.root + "\"", 0);
+    CHECK(WaitForScanEnd(&session.run) == 2);
+    RECT frame = {0, 0, 0, 0};
+    GetWindowRect(session.run.window, &frame);
+    CHECK(frame.right - frame.left == 488);
+    CHECK(frame.bottom - frame.top == 302);
+    CHECK(ControlText(session.run.window, IDC_SEARCH_MODE) == "&Full");
+    CHECK((GetWindowLongA(session.run.window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION);
+    CHECK((GetWindowLongA(session.run.window, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0);
+    CHECK(WindowText(session.run.window).find("Linked") == std::string::npos);
+    TypeText("two");
+    CHECK(WaitUntil([&] { return session.Results() == std::vector<std::string>{"\\two.txt"}; },
+                    3000));
+}
+
+TEST_CASE("numbers stored far outside every range leave a program that scans and filters")
+{
+    LittleTree tree;
+    ClearStoredSettings();
+    for (const DWORD value : {0xFFFFFFFFul, 0x7FFFFFFFul}) {
+        CAPTURE(value);
+        for (int id = 0; id < numericSettingCount; ++id)
+            StoreRaw(settingNames[id], REG_DWORD, &value, sizeof(value));
+        Session session("\"" + tree.root + "\"", 0);
+        CHECK(WaitForScanEnd(&session.run) == 2);
+        CHECK(session.Answers());
+        SetFocus(NULL);
+        // The window may sit off the screen or have no size: the text goes
+        // in by message.
+        SendMessageA(session.Control(IDC_SEARCH_BOX), WM_SETTEXT, 0, (LPARAM) "one");
+        CHECK(WaitUntil([&] { return session.Results() == std::vector<std::string>{"\\one.txt"}; },
+                        3000));
+        CHECK(CloseProgram(&session.run));
+    }
+}
+
+TEST_CASE("names beyond ASCII in the code page are found by typing them")
+{
+    REQUIRE(GetACP() == 1252);
+    const std::wstring root = Wide(TempFolder("sorvane-ansi"));
+    RemoveTreeW(root);
+    MakeFolderW(root);
+    MakeFolderW(root + L"\\\x00C4rger");
+    MakeFileW(root + L"\\\x00C4rger\\\x00DC" L"bung \x00E9t\x00E9.txt");
+    MakeFileW(root + L"\\caf\x00E9 na\x00EFve.doc");
+    MakeFileW(root + L"\\plain.txt");
+
+    Session session("\"" + Ansi(root) + "\"");
+    CHECK(WaitForScanEnd(&session.run) == 4);
+    SUBCASE("a capital typed lower-cases and finds the name in its folder")
+    {
+        TypeUnicode(L"\x00DC" L"BUNG \x00C9");
+        CHECK(ControlText(session.run.window, IDC_SEARCH_BOX) == Ansi(L"\x00FC" L"bung \x00E9"));
+        CHECK(WaitUntil(
+            [&] {
+                return session.Results() ==
+                       std::vector<std::string>{Ansi(L"\\\x00E4rger\\\x00FC" L"bung \x00E9t\x00E9.txt")};
+            },
+            3000));
+        // Copied byte for byte: the whole path and the name alone.
+        std::string folder = Ansi(root);
+        CharLowerBuffA(&folder[0], (DWORD)folder.size());
+        SendMessageA(session.run.window, WM_SYSCOMMAND, IDM_COPY_PATH_TITLE, 0);
+        CHECK(ClipboardText() == folder + Ansi(L"\\\x00E4rger\\\x00FC" L"bung \x00E9t\x00E9.txt"));
+        SendMessageA(session.run.window, WM_SYSCOMMAND, IDM_COPY_TITLE, 0);
+        CHECK(ClipboardText() == Ansi(L"\x00FC" L"bung \x00E9t\x00E9.txt"));
+    }
+    SUBCASE("two words beyond ASCII in one name")
+    {
+        TypeUnicode(L"na\x00EFve caf\x00E9");
+        CHECK(WaitUntil(
+            [&] {
+                return session.Results() == std::vector<std::string>{Ansi(L"\\caf\x00E9 na\x00EFve.doc")};
+            },
+            3000));
+    }
+    RemoveTreeW(root);
+}
+
+TEST_CASE("a tree deeper than MAX_PATH is scanned as far as it can be listed")
+{
+    const std::wstring root = Wide(TempFolder("sorvane-deep"));
+    RemoveTreeW(root);
+    MakeFolderW(root);
+    // Forty levels of 20-character names, a file at each: about 840 characters.
+    std::wstring folder = root;
+    const int levels = 40;
+    for (int i = 0; i < levels; ++i) {
+        wchar_t name[32];
+        wsprintfW(name, L"\\level-%02d-xxxxxxxxxxxx", i);
+        folder += name;
+        MakeFolderW(folder);
+        MakeFileW(folder + L"\\f.txt");
+    }
+    REQUIRE(GetFileAttributesW((L"\\\\?\\" + folder + L"\\f.txt").c_str()) !=
+            INVALID_FILE_ATTRIBUTES);
+
+    Session session("\"" + Ansi(root) + "\"");
+    const int loaded = WaitForScanEnd(&session.run);
+    // Every level whose folder is listable with the ANSI functions is in, and
+    // nothing is counted twice.
+    const int reachable = (int)((MAX_PATH - root.size()) / 21);
+    CHECK(loaded >= 2 * (reachable - 1));
+    CHECK(loaded <= 2 * levels);
+    CHECK(session.Answers());
+    // Every entry from the sixth level down, and nothing above it.
+    TypeText("level-05");
+    CHECK(WaitUntil([&] { return (int)session.Results().size() == loaded - 10; }, 3000));
+    PressKey(VK_F5);
+    CHECK(WaitForScanEnd(&session.run) == loaded);
+    RemoveTreeW(root);
+}
+
+TEST_CASE("folders removed while they are being scanned end the scan normally")
+{
+    const std::string root = TempFolder("sorvane-vanish");
+    RemoveTreeW(Wide(root));
+    CreateDirectoryA(root.c_str(), NULL);
+    const int folders = 60;
+    const int filesEach = 60;
+    for (int i = 0; i < folders; ++i) {
+        const std::string folder = root + "\\d" + std::to_string(i);
+        CreateDirectoryA(folder.c_str(), NULL);
+        for (int j = 0; j < filesEach; ++j) {
+            HANDLE file = CreateFileA((folder + "\\f" + std::to_string(j)).c_str(), GENERIC_WRITE, 0,
+                                      NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+            CloseHandle(file);
+        }
+    }
+    Session session("");
+    int removed = 0;
+    for (int round = 0; round < 4; ++round) {
+        CAPTURE(round);
+        REQUIRE(DropPaths(&session.run, {root}));
+        // Half the folders go while the scan runs; whatever it still sees of
+        // them is counted, the rest is not.
+        for (int i = folders - 1 - round; i >= folders / 2; i -= 4) {
+            RemoveTreeW(Wide(root + "\\d" + std::to_string(i)));
+            ++removed;
+        }
+        const int loaded = WaitForScanEnd(&session.run, 30000);
+        CHECK(loaded >= 0);
+        CHECK(loaded <= folders * (filesEach + 1));
+        CHECK(session.Answers());
+    }
+    // A quiet rescan counts exactly what is left.
+    PressKey(VK_F5);
+    CHECK(WaitForScanEnd(&session.run) == (folders - removed) * (filesEach + 1));
+    RemoveTreeW(Wide(root));
+}
+
+TEST_CASE("start-up paths longer than a path buffer are refused, not cut to another folder")
+{
+    LittleTree tree;
+    // Cut to 258 characters, this path would end inside a name below the
+    // tree and so load the tree itself, which was never asked for.
+    const std::string deep = tree.root + "\\" + std::string(250, 'd');
+    const std::string asked = deep + "\\" + std::string(300 - deep.size() - 1, 'e');
+    REQUIRE(asked.size() == 300);
+
+    SUBCASE("300 characters")
+    {
+        Session session("\"" + asked + "\"");
+        CHECK(WaitUntil([&] { return session.Status() != "Please select a drive."; }, 5000));
+        CHECK(session.Status().find("Loaded") == std::string::npos);
+        CHECK(!IsScanning(&session.run));
+        CHECK(session.Answers());
+    }
+    SUBCASE("32,000 characters")
+    {
+        std::string huge = tree.root;
+        while (huge.size() + 11 < 32000)
+            huge += "\\abcdefghij";
+        huge.resize(32000, 'x');
+        Session session("\"" + huge + "\"");
+        CHECK(WaitUntil([&] { return session.Status() != "Please select a drive."; }, 5000));
+        CHECK(session.Status().find("Loaded") == std::string::npos);
+        CHECK(session.Answers());
+        // The title holds the product name still.
+        CHECK(WindowText(session.run.window).compare(0, 7, "Sorvane") == 0);
+    }
+    SUBCASE("a dropped path of 300 characters")
+    {
+        Session session("");
+        REQUIRE(DropPaths(&session.run, {asked}));
+        CHECK(WaitUntil([&] { return session.Status() != "Please select a drive."; }, 5000));
+        CHECK(session.Status().find("Loaded") == std::string::npos);
+        CHECK(session.Answers());
+    }
+    SUBCASE("a dropped path that does not exist, with no folder part")
+    {
+        Session session("");
+        REQUIRE(DropPaths(&session.run, {"no-such-name-anywhere"}));
+        Sleep(500);
+        CHECK(!IsScanning(&session.run));
+        CHECK(session.Status().find("Loaded") == std::string::npos);
+        CHECK(session.Answers());
+    }
+}
+
+TEST_CASE("a query of 1,000 characters, typed or pasted, filters and leaves the program answering")
+{
+    LittleTree tree;
+    Session session("\"" + tree.root + "\"");
+    REQUIRE(WaitForScanEnd(&session.run) == 2);
+    const HWND box = session.Control(IDC_SEARCH_BOX);
+    SUBCASE("typed")
+    {
+        // Many words, each in every name or not: one long word at the end
+        // that no name holds empties the list.
+        TypeText(std::string(992, 'o').c_str());
+        TypeText("onetxtzz");
+        // Every key arrives, however long the program takes to filter.
+        CHECK(WaitUntil([&] { return ControlText(session.run.window, IDC_SEARCH_BOX).size() == 1000; },
+                        30000));
+        CHECK(session.Answers());
+        CHECK(WaitUntil([&] { return session.Results().empty(); }, 5000));
+        SendMessageA(box, WM_SETTEXT, 0, (LPARAM) "");
+        TypeText("t");
+        CHECK(WaitUntil([&] { return session.Results().size() == 2; }, 5000));
+    }
+    SUBCASE("pasted")
+    {
+        // One word of 1,000 characters, far longer than any name.
+        PutOnClipboard(std::string(1000, 'o'));
+        PressKey('V', 1);
+        CHECK(session.Answers());
+        CHECK(WaitUntil([&] { return ControlText(session.run.window, IDC_SEARCH_BOX).size() == 1000; },
+                        5000));
+        CHECK(WaitUntil([&] { return session.Results().empty(); }, 5000));
+        PutOnClipboard(std::string(400, ' ') + "one");
+        SendMessageA(box, WM_SETTEXT, 0, (LPARAM) "");
+        PressKey('V', 1);
+        CHECK(WaitUntil([&] { return session.Results() == std::vector<std::string>{"\\one.txt"}; },
+                        5000));
+    }
+}

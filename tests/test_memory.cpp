@@ -1,0 +1,107 @@
+// The program's memory across many rescans of 100,000 entries, many Copy
+// Lists and many pop-up menus: nothing may be kept per action.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "stress_support.h"
+
+TEST_CASE("ten rescans of 100,000 entries keep the working set of the first")
+{
+    const std::string root = StressTree();
+    ClearStoredSettings();
+    ProgramRun run;
+    REQUIRE(StartProgram(&run, Quoted(root)));
+    REQUIRE(WaitIdle(&run) == treeEntries);
+    // One more scan settles what the first one left in the heap's free lists.
+    PressKey(VK_F5);
+    REQUIRE(WaitUntil([&] { return IsScanning(&run); }, 5000));
+    REQUIRE(WaitIdle(&run) == treeEntries);
+    const Memory first = MemoryOf(&run);
+    REQUIRE(first.workingSet > 0);
+    for (int i = 0; i < 10; ++i) {
+        PressKey(VK_F5);
+        REQUIRE(WaitUntil([&] { return IsScanning(&run); }, 5000));
+        REQUIRE(WaitIdle(&run) == treeEntries);
+    }
+    const Memory last = MemoryOf(&run);
+    MESSAGE("working set " << first.workingSet / 1024 << " KiB -> " << last.workingSet / 1024
+                           << " KiB; private " << first.privateBytes / 1024 << " KiB -> "
+                           << last.privateBytes / 1024 << " KiB");
+    CHECK((double)last.workingSet <= 1.05 * (double)first.workingSet);
+    CHECK((double)last.privateBytes <= 1.05 * (double)first.privateBytes);
+    CHECK(CloseProgram(&run));
+    StopProgram(&run);
+}
+
+TEST_CASE("ten thousand Copy Lists and a thousand pop-up menus keep the working set")
+{
+    const std::string root = StressTree();
+    ClearStoredSettings();
+    ProgramRun run;
+    REQUIRE(StartProgram(&run, Quoted(root)));
+    BringToFront(&run);
+    REQUIRE(WaitIdle(&run) == treeEntries);
+    // One folder of the tree: a thousand matches a copy.
+    TypeText("alpha-00\\");
+    const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
+    REQUIRE(WaitUntil([&] { return ListItems(list).size() == 101; }, 5000));
+
+    auto copyLists = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            SendMessageA(run.window, WM_SYSCOMMAND, IDM_COPY_LIST, 0);
+    };
+    auto popUps = [&](int count) {
+        const int rowHeight = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+        int shown = 0;
+        for (int i = 0; i < count; ++i) {
+            const LPARAM point = MAKELPARAM(10, rowHeight * (i % 5) + rowHeight / 2);
+            PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, point);
+            PostMessageA(list, WM_RBUTTONUP, 0, point);
+            HWND popup = NULL;
+            if (!WaitUntil([&] { return (popup = PopupOf(&run)) != NULL; }, 5000))
+                break;
+            ++shown;
+            PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+            if (!WaitUntil([&] { return PopupOf(&run) == NULL; }, 5000))
+                break;
+        }
+        return shown;
+    };
+    // A first round settles the clipboard's and the shell's own caches.
+    copyLists(100);
+    CHECK(popUps(20) == 20);
+    const Memory first = MemoryOf(&run);
+    DWORD start = GetTickCount();
+    copyLists(10000);
+    const DWORD copyTime = GetTickCount() - start;
+    const Memory afterCopies = MemoryOf(&run);
+    // Every match of the folder, not only the hundred and one shown.
+    const std::string copied = ClipboardText();
+    size_t lines = 0;
+    for (size_t at = copied.find("\r\n"); at != std::string::npos; at = copied.find("\r\n", at + 2))
+        ++lines;
+    CHECK(lines == (size_t)filesPerFolder + 1);
+    start = GetTickCount();
+    CHECK(popUps(1000) == 1000);
+    const DWORD popUpTime = GetTickCount() - start;
+    const Memory afterPopUps = MemoryOf(&run);
+    MESSAGE("10,000 Copy Lists in " << copyTime << " ms, 1,000 pop-ups in " << popUpTime
+                                    << " ms; working set " << first.workingSet / 1024 << " -> "
+                                    << afterCopies.workingSet / 1024 << " -> "
+                                    << afterPopUps.workingSet / 1024 << " KiB; private "
+                                    << first.privateBytes / 1024 << " -> "
+                                    << afterCopies.privateBytes / 1024 << " -> "
+                                    << afterPopUps.privateBytes / 1024 << " KiB");
+    CHECK((double)afterCopies.workingSet <= 1.05 * (double)first.workingSet);
+    CHECK((double)afterPopUps.workingSet <= 1.05 * (double)first.workingSet);
+    CHECK((double)afterPopUps.privateBytes <= 1.05 * (double)first.privateBytes);
+    CHECK(Answers(&run));
+    CHECK(CloseProgram(&run));
+    StopProgram(&run);
+}
