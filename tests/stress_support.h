@@ -100,43 +100,6 @@ inline Memory MemoryOf(const ProgramRun* run)
     return memory;
 }
 
-inline BOOL CALLBACK FindPopup(HWND window, LPARAM lParam)
-{
-    std::pair<DWORD, HWND>* search = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[16] = {0};
-    GetClassNameA(window, className, sizeof(className));
-    if (owner == search->first && IsWindowVisible(window) && strcmp(className, "#32768") == 0) {
-        search->second = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The pop-up menu window the program shows, or null.
-inline HWND PopupOf(const ProgramRun* run)
-{
-    std::pair<DWORD, HWND> search(run->process.dwProcessId, (HWND)NULL);
-    EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
-
-inline std::string ClipboardText()
-{
-    std::string text;
-    if (!OpenClipboard(NULL))
-        return text;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
-    if (bytes) {
-        text = bytes;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 inline std::string Quoted(const std::string& path)
 {
     return "\"" + path + "\"";

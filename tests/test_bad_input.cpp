@@ -122,21 +122,6 @@ void PutOnClipboard(const std::string& text)
     CloseClipboard();
 }
 
-std::string ClipboardText()
-{
-    std::string text;
-    if (!OpenClipboard(NULL))
-        return text;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
-    if (bytes) {
-        text = bytes;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 void StoreRaw(const char* name, DWORD type, const void* bytes, DWORD size)
 {
     HKEY key = NULL;
@@ -259,9 +244,9 @@ TEST_CASE("names beyond ASCII in the code page are found by typing them")
         std::string folder = Ansi(root);
         CharLowerBuffA(&folder[0], (DWORD)folder.size());
         SendMessageA(session.run.window, WM_SYSCOMMAND, IDM_COPY_PATH_TITLE, 0);
-        CHECK(ClipboardText() == folder + Ansi(L"\\\x00E4rger\\\x00FC" L"bung \x00E9t\x00E9.txt"));
+        CHECK(ReadClipboardText() == folder + Ansi(L"\\\x00E4rger\\\x00FC" L"bung \x00E9t\x00E9.txt"));
         SendMessageA(session.run.window, WM_SYSCOMMAND, IDM_COPY_TITLE, 0);
-        CHECK(ClipboardText() == Ansi(L"\x00FC" L"bung \x00E9t\x00E9.txt"));
+        CHECK(ReadClipboardText() == Ansi(L"\x00FC" L"bung \x00E9t\x00E9.txt"));
     }
     SUBCASE("two words beyond ASCII in one name")
     {

@@ -64,11 +64,11 @@ TEST_CASE("ten thousand Copy Lists and a thousand pop-up menus keep the working 
             PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, point);
             PostMessageA(list, WM_RBUTTONUP, 0, point);
             HWND popup = NULL;
-            if (!WaitUntil([&] { return (popup = PopupOf(&run)) != NULL; }, 5000))
+            if (!WaitUntil([&] { return (popup = PopupMenuOf(&run)) != NULL; }, 5000))
                 break;
             ++shown;
             PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
-            if (!WaitUntil([&] { return PopupOf(&run) == NULL; }, 5000))
+            if (!WaitUntil([&] { return PopupMenuOf(&run) == NULL; }, 5000))
                 break;
         }
         return shown;
@@ -82,7 +82,7 @@ TEST_CASE("ten thousand Copy Lists and a thousand pop-up menus keep the working 
     const DWORD copyTime = GetTickCount() - start;
     const Memory afterCopies = MemoryOf(&run);
     // Every match of the folder, not only the hundred and one shown.
-    const std::string copied = ClipboardText();
+    const std::string copied = ReadClipboardText();
     size_t lines = 0;
     for (size_t at = copied.find("\r\n"); at != std::string::npos; at = copied.find("\r\n", at + 2))
         ++lines;

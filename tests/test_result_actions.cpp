@@ -467,37 +467,6 @@ TEST_CASE("the extended pop-up adds the shell's items, which act on a name outsi
 
 // ---- The real program --------------------------------------------------------
 
-namespace {
-
-struct PopupSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindPopup(HWND window, LPARAM lParam)
-{
-    PopupSearch* search = reinterpret_cast<PopupSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[16] = {0};
-    GetClassNameA(window, className, sizeof(className));
-    if (owner == search->processId && IsWindowVisible(window) && strcmp(className, "#32768") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The pop-up menu window the program shows, or null.
-HWND PopupOf(const ProgramRun* run)
-{
-    PopupSearch search = {run->process.dwProcessId, NULL};
-    EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-}  // namespace
-
 TEST_CASE("on the real result list, clicks and Enter act on the item they point at")
 {
     RecordingAssociations associations;  // before the start: the program inherits its record file
@@ -519,14 +488,14 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
     SUBCASE("the item under the pointer is selected, and a chosen item acts on it")
     {
         ClickAt(list, 10, rowHeight * 2 + rowHeight / 2, VK_RBUTTON);
-        REQUIRE(WaitUntil([&] { return PopupOf(&run) != NULL; }, 5000));
+        REQUIRE(WaitUntil([&] { return PopupMenuOf(&run) != NULL; }, 5000));
         CHECK(ListSelection(list) == 2);
         EmptyTheClipboard();
         // "Copy Title", the second item.
         PressKey(VK_DOWN);
         PressKey(VK_DOWN);
         PressKey(VK_RETURN);
-        CHECK(WaitUntil([&] { return PopupOf(&run) == NULL; }, 5000));
+        CHECK(WaitUntil([&] { return PopupMenuOf(&run) == NULL; }, 5000));
         const std::string title = items[2].substr(items[2].rfind('\\') + 1);
         CHECK(WaitUntil([&] { return ClipboardText() == title; }, 5000));
         CHECK(ClipboardText() == title);
@@ -539,10 +508,10 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
         GetClientRect(list, &client);
         REQUIRE(client.bottom > rowHeight * 5);
         ClickAt(list, 10, rowHeight * 4 + rowHeight / 2, VK_RBUTTON);
-        CHECK(WaitUntil([&] { return PopupOf(&run) != NULL; }, 5000));
+        CHECK(WaitUntil([&] { return PopupMenuOf(&run) != NULL; }, 5000));
         CHECK(ListSelection(list) == 1);
         PressKey(VK_ESCAPE);
-        CHECK(WaitUntil([&] { return PopupOf(&run) == NULL; }, 5000));
+        CHECK(WaitUntil([&] { return PopupMenuOf(&run) == NULL; }, 5000));
         CHECK(ListSelection(list) == 1);
     }
     SUBCASE("a double click opens the item with its program, and so does Enter")

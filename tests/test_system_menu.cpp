@@ -106,32 +106,6 @@ TEST_CASE("a toggle item names the wrong state, loses its check mark or its plac
 
 namespace {
 
-struct PopupSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindPopupOfProcess(HWND window, LPARAM lParam)
-{
-    PopupSearch* search = (PopupSearch*)lParam;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[16] = {0};
-    GetClassNameA(window, className, sizeof(className));
-    if (owner == search->processId && IsWindowVisible(window) && strcmp(className, "#32768") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND PopupMenuOf(const ProgramRun* run)
-{
-    PopupSearch search = {run->process.dwProcessId, NULL};
-    EnumWindows(FindPopupOfProcess, (LPARAM)&search);
-    return search.found;
-}
-
 DWORD StoredNumber(int id)
 {
     DWORD value = 0xFFFFFFFF;

@@ -39,18 +39,32 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-BOOL CALLBACK FindBox(HWND window, LPARAM lParam)
+struct VisibleWindowSearch {
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM lParam)
 {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
+    VisibleWindowSearch* search = reinterpret_cast<VisibleWindowSearch*>(lParam);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     char className[64] = {0};
     GetClassNameA(window, className, sizeof(className));
-    if (owner == search->processId && IsWindowVisible(window) && strcmp(className, "#32770") == 0) {
+    if (owner == search->processId && IsWindowVisible(window) &&
+        strcmp(className, search->className) == 0) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
+}
+
+HWND VisibleWindowOf(DWORD processId, const char* className)
+{
+    VisibleWindowSearch search = {processId, className, NULL};
+    EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void SendKey(WORD virtualKey, int up)
@@ -225,9 +239,27 @@ int WaitForScanEnd(const ProgramRun* run, DWORD timeoutMs)
 
 HWND MessageBoxOf(DWORD processId)
 {
-    WindowSearch search = {processId, NULL};
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return VisibleWindowOf(processId, "#32770");
+}
+
+HWND PopupMenuOf(const ProgramRun* run)
+{
+    return VisibleWindowOf(run->process.dwProcessId, "#32768");
+}
+
+std::string ReadClipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(NULL))
+        return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
+    if (bytes) {
+        text = bytes;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
 }
 
 void BringToFront(const ProgramRun* run)

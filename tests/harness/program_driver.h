@@ -56,6 +56,10 @@ int WaitForScanEnd(const ProgramRun* run, DWORD timeoutMs = 60000);
 int IsScanning(const ProgramRun* run);
 // The first visible message box of the process, or null.
 HWND MessageBoxOf(DWORD processId);
+// The pop-up menu window the program shows, or null.
+HWND PopupMenuOf(const ProgramRun* run);
+// The clipboard's CF_TEXT up to its NUL; empty when there is none.
+std::string ReadClipboardText();
 
 // Input. The program's window is brought to the front first.
 void BringToFront(const ProgramRun* run);
