@@ -12,18 +12,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}/fuzz
 runs=${1:-10000000}
 
-missing=()
-for p in clang libclang-rt-14-dev; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update
-    apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
 
 mkdir -p "$build/corpus" "$build/findings"
 clang++ -std=c++17 -O2 -g -msse2 -fsanitize=fuzzer,address,undefined \

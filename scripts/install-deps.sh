@@ -2,11 +2,13 @@
 # Installs the cross toolchain, the build machine's own compiler (for the
 # resource packer), Wine and the test tools when any is missing.
 # Safe to run again: it does nothing when everything is already there.
+# Given package names, it installs those instead (the fuzz commands' clang).
 set -euo pipefail
 
 packages=(cmake ninja-build g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64
           wine wine64 xvfb xauth doctest-dev xdotool x11-utils grep findutils
           python3)
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
