@@ -30,6 +30,8 @@ static const size_t pageSize = 4096;
 // The harness and the reference need no coverage guidance of their own:
 // the search follows the matcher's branches, and runs faster without them.
 #define HARNESS __attribute__((no_sanitize("coverage")))
+#define REFERENCE_ATTRIBUTES HARNESS
+#include "tests/reference_match.h"
 
 // Two readable pages, then one that may not be read.
 static unsigned char* guarded;
@@ -71,37 +73,12 @@ HARNESS static void ReferenceSplit(const char* query, ReferenceQuery* split)
     }
 }
 
-HARNESS static int ReferenceWord(int mode, const char* word, const char* entry)
-{
-    size_t wordLength = strlen(word);
-    if (wordLength == 0)
-        return 1;
-    const char* text = entry;
-    size_t entryLength = strlen(entry);
-    if (mode == searchFiles) {
-        const char* slash = strrchr(entry, '\\');
-        text = slash ? slash + 1 : entry;
-    } else if (mode == searchFolders) {
-        if (entryLength == 0 || entry[entryLength - 1] != '\\')
-            return 0;
-    }
-    size_t textLength = strlen(text);
-    for (size_t start = 0; start + wordLength <= textLength; ++start) {
-        size_t i = 0;
-        while (i < wordLength && text[start + i] == word[i])
-            ++i;
-        if (i == wordLength)
-            return 1;
-    }
-    return 0;
-}
-
 HARNESS static int ReferenceEntry(int mode, const ReferenceQuery* split, const char* entry)
 {
     for (unsigned slot = 0; slot < wordSlots; ++slot) {
         if (slot > 0 && !split->slots[slot][0])
             break;
-        if (!ReferenceWord(mode, split->slots[slot], entry))
+        if (!ReferenceMatch(mode, split->slots[slot], entry))
             return 0;
     }
     return 1;
@@ -181,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             for (unsigned slot = 0; slot < wordSlots && (slot == 0 || split.slots[slot][0]);
                  ++slot)
                 if (MatchWord(mode, split.slots[slot], placed) !=
-                    ReferenceWord(mode, split.slots[slot], entry))
+                    ReferenceMatch(mode, split.slots[slot], entry))
                     Fail("MatchWord", mode, split.slots[slot], entry);
         }
     }

@@ -7,33 +7,7 @@
 #include <string>
 
 #include "catalogue/match.h"
-
-// The word test as plainly as it can be written: the searched part by mode,
-// then every start position from the left, byte by byte.
-static int ReferenceMatch(int mode, const char* word, const char* entry)
-{
-    size_t wordLength = strlen(word);
-    if (wordLength == 0)
-        return 1;
-    const char* text = entry;
-    size_t entryLength = strlen(entry);
-    if (mode == searchFiles) {
-        const char* slash = strrchr(entry, '\\');
-        text = slash ? slash + 1 : entry;
-    } else if (mode == searchFolders) {
-        if (entryLength == 0 || entry[entryLength - 1] != '\\')
-            return 0;
-    }
-    size_t textLength = strlen(text);
-    for (size_t start = 0; start + wordLength <= textLength; ++start) {
-        size_t i = 0;
-        while (i < wordLength && text[start + i] == word[i])
-            ++i;
-        if (i == wordLength)
-            return 1;
-    }
-    return 0;
-}
+#include "reference_match.h"
 
 static unsigned nextRandom = 12345;
 static unsigned Random(unsigned below)
