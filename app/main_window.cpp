@@ -158,12 +158,18 @@ static void FilterResults(HWND window)
     FilterCatalogue(resultListLimit, searchMode, 0, window, resultList);
 }
 
-static void SetSearchMode(HWND window, int mode)
+// Shows the mode on its check box; the callers that change it filter again.
+static void ShowSearchMode(HWND window, int mode)
 {
     static const int captions[] = {IDS_MODE_FULL, IDS_MODE_FILES, IDS_MODE_FOLDERS};
     searchMode = mode;
     CheckDlgButton(window, IDC_SEARCH_MODE, (UINT)mode);
     SetCaptionFromString(window, IDC_SEARCH_MODE, captions[mode]);
+}
+
+static void SetSearchMode(HWND window, int mode)
+{
+    ShowSearchMode(window, mode);
     FilterResults(window);
 }
 
@@ -425,7 +431,8 @@ static LRESULT OnInitDialog(HWND window)
     SetCaptionFromString(window, IDC_STATUS, IDS_SELECT_DRIVE);
 
     DWORD mode = ReadSettingNumber(SettingSearchMode);
-    SetSearchMode(window, mode <= 2 ? (int)mode : 0);
+    // Nothing is loaded yet, so there is nothing to filter.
+    ShowSearchMode(window, mode <= 2 ? (int)mode : 0);
     SetCaptionFromString(window, IDC_REFRESH, IDS_REFRESH);
     SetOnTop(window, ReadSettingNumber(SettingOnTopState) == 1);
     RestorePlacement(window);
