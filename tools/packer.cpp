@@ -163,7 +163,10 @@ void Parse::Run(std::vector<Arrival>* path)
     At(1)[0] = first;
 
     // Chains of earlier positions by their first two bytes, newest first.
-    std::vector<size_t> head(65536, (size_t)-1);
+    // The table of chain heads is kept between calls and only the entries
+    // this input touched are cleared at the end: filling all 65,536 of them
+    // anew would cost more than parsing a short input.
+    static std::vector<size_t> head(65536, (size_t)-1);
     std::vector<size_t> previous(length, (size_t)-1);
     if (length >= 2) {
         size_t key0 = (size_t)input[0] << 8 | input[1];
@@ -230,6 +233,9 @@ void Parse::Run(std::vector<Arrival>* path)
         if (!longests.empty() && longests.back() >= niceLength)
             skipUntil = p + longests.back();
     }
+
+    for (size_t p = 0; p + 1 < length; ++p)
+        head[(size_t)input[p] << 8 | input[p + 1]] = (size_t)-1;
 
     // The cheapest arrival at the end, then back to the start.
     Arrival* ends = At(length);
