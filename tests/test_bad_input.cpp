@@ -93,24 +93,6 @@ struct Session {
     }
 };
 
-// Characters typed as the keyboard's Unicode packets, which reach an ANSI
-// edit control as the code page's characters.
-void TypeUnicode(const std::wstring& text)
-{
-    for (wchar_t c : text) {
-        INPUT input[2];
-        ZeroMemory(input, sizeof(input));
-        for (int i = 0; i < 2; ++i) {
-            input[i].type = INPUT_KEYBOARD;
-            input[i].ki.wScan = c;
-            input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
-        }
-        SendInput(2, input, sizeof(INPUT));
-        Sleep(5);
-    }
-    Sleep(300);
-}
-
 void PutOnClipboard(const std::string& text)
 {
     REQUIRE(OpenClipboard(NULL));

@@ -526,3 +526,24 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
     }
     StopProgram(&run);
 }
+
+TEST_CASE("a name outside ASCII typed into the real program opens with exactly its letters")
+{
+    RecordingAssociations associations;
+    TempTree tree("sorvane-open-ansi");
+    // "über résumé" in the ANSI code page, as the catalogue holds it.
+    const std::string name = "\xfc" "ber r\xe9sum\xe9" + std::string(testType);
+    tree.Add(name);
+    tree.Add("plain" + std::string(testType));
+    ClearStoredSettings();
+    ProgramRun run;
+    REQUIRE(StartProgram(&run, "\"" + tree.root + "\""));
+    BringToFront(&run);
+    REQUIRE(WaitForScanEnd(&run) == 2);
+    TypeUnicode(L"R\x00C9SUM");
+    const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
+    REQUIRE(WaitUntil([&] { return ListItems(list).size() == 1; }, 5000));
+    PressKey(VK_RETURN);
+    CHECK(associations.Recorded() == LowerCase(tree.root) + "\\" + name);
+    StopProgram(&run);
+}

@@ -298,6 +298,22 @@ void TypeText(const char* text)
     Settle();
 }
 
+void TypeUnicode(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        INPUT input[2];
+        ZeroMemory(input, sizeof(input));
+        for (int i = 0; i < 2; ++i) {
+            input[i].type = INPUT_KEYBOARD;
+            input[i].ki.wScan = c;
+            input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, input, sizeof(INPUT));
+        Sleep(5);
+    }
+    Sleep(300);
+}
+
 void ClickAt(HWND control, int x, int y, int button, int withControl, int withShift)
 {
     POINT point = {x, y};

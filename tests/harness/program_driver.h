@@ -65,6 +65,9 @@ std::string ReadClipboardText();
 void BringToFront(const ProgramRun* run);
 void PressKey(WORD virtualKey, int withControl = 0, int withShift = 0);
 void TypeText(const char* text);
+// Characters typed as the keyboard's Unicode packets, which reach an ANSI
+// edit control as the code page's characters.
+void TypeUnicode(const std::wstring& text);
 // Clicks at (x, y) in control's client coordinates with the given button
 // (VK_LBUTTON, VK_RBUTTON or VK_MBUTTON) and modifier keys held.
 void ClickAt(HWND control, int x, int y, int button = VK_LBUTTON, int withControl = 0,
