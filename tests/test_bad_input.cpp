@@ -1,6 +1,7 @@
 // Bad input given to the real program: damaged settings, names beyond ASCII,
-// trees too deep for the ANSI functions, folders that vanish mid-scan, long
-// paths on the command line and in drops, and very long queries.
+// trees too deep for the ANSI functions, folders that vanish or become
+// unreadable mid-scan, long paths on the command line and in drops, and very
+// long queries.
 #include <doctest/doctest.h>
 
 #include <windows.h>
@@ -311,6 +312,88 @@ TEST_CASE("folders removed while they are being scanned end the scan normally")
     // A quiet rescan counts exactly what is left.
     PressKey(VK_F5);
     CHECK(WaitForScanEnd(&session.run) == (folders - removed) * (filesEach + 1));
+    RemoveTreeW(Wide(root));
+}
+
+// Sets a folder's Unix permission bits: Wine has no way of its own to make a
+// folder unreadable, but it starts a Unix program when asked to.
+int SetUnixMode(const std::string& folder, const char* mode)
+{
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    const UnixName unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(Wide(folder).c_str()) : NULL;
+    if (!name)
+        return 0;
+    std::string command = std::string("/bin/chmod ") + mode + " \"" + name + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA("Z:\\bin\\chmod", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &process))
+        return 0;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 1;
+}
+
+int CanList(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    return 1;
+}
+
+// The test scripts take from root the right to read what it may not, so
+// that these folders are really unreadable; where they still can be read,
+// the scan must count them whole.
+TEST_CASE("folders made unreadable while they are being scanned are counted without their contents")
+{
+    const std::string root = TempFolder("sorvane-unreadable");
+    const int folders = 40;
+    const int filesEach = 60;
+    for (int i = 0; i < folders; ++i)
+        SetUnixMode(root + "\\d" + std::to_string(i), "755");
+    RemoveTreeW(Wide(root));
+    CreateDirectoryA(root.c_str(), NULL);
+    for (int i = 0; i < folders; ++i) {
+        const std::string folder = root + "\\d" + std::to_string(i);
+        CreateDirectoryA(folder.c_str(), NULL);
+        for (int j = 0; j < filesEach; ++j) {
+            HANDLE file = CreateFileA((folder + "\\f" + std::to_string(j)).c_str(), GENERIC_WRITE, 0,
+                                      NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+            CloseHandle(file);
+        }
+    }
+    Session session("");
+    for (int round = 0; round < 2; ++round) {
+        CAPTURE(round);
+        REQUIRE(DropPaths(&session.run, {root}));
+        // Every fourth folder from the back, while the scan runs.
+        for (int i = folders - 1 - round; i >= folders / 2; i -= 4)
+            REQUIRE(SetUnixMode(root + "\\d" + std::to_string(i), "000"));
+        const int loaded = WaitForScanEnd(&session.run, 30000);
+        CHECK(loaded >= folders);
+        CHECK(loaded <= folders * (filesEach + 1));
+        CHECK(session.Answers());
+    }
+    int expected = 0, unreadable = 0;
+    for (int i = 0; i < folders; ++i) {
+        const int readable = CanList(root + "\\d" + std::to_string(i));
+        expected += 1 + (readable ? filesEach : 0);
+        unreadable += !readable;
+    }
+    MESSAGE(unreadable << " of " << folders << " folders unreadable");
+    PressKey(VK_F5);
+    CHECK(WaitForScanEnd(&session.run) == expected);
+    CHECK(session.Answers());
+    for (int i = 0; i < folders; ++i)
+        SetUnixMode(root + "\\d" + std::to_string(i), "755");
     RemoveTreeW(Wide(root));
 }
 
