@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Fuzzing of the bounded decoder, the packer and decoder round trip, and the
-# command-line splitter and parser with their override checks: each target
+# Fuzzing of the bounded decoder, the packer and decoder round trip, the
+# command-line splitter and parser with their override checks, and the display
+# text of a result (the query splitting is fuzzed with the matcher, by
+# bench/fuzz_match.sh): each target
 # built natively (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and run for a fixed number of executions, 10,000,000 unless given:
 #   bash bench/fuzz/run.sh [RUNS] [TARGET...]
-# TARGET is unpack, pack_roundtrip or command_line (all three by default).
+# TARGET is unpack, pack_roundtrip, command_line or display_text (all by
+# default).
 # FUZZ_SECONDS=N also ends each target after N seconds (the round trip runs
 # about four thousand inputs a second under the sanitizers).
 # Not part of the Windows build nor of the tests. The seed corpora in
@@ -18,7 +21,7 @@ build=${BUILD_DIR:-$root/build}/fuzz-inputs
 runs=${1:-10000000}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(unpack pack_roundtrip command_line)
+[ ${#targets[@]} -gt 0 ] || targets=(unpack pack_roundtrip command_line display_text)
 
 bash "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
 
@@ -31,6 +34,7 @@ sources_of() {
         # The parser needs a few Win32 names; the shim gives them natively.
         command_line) echo "-Ibench/fuzz/shim integration/argument_split.cpp
                             integration/command_line.cpp integration/settings.cpp" ;;
+        display_text) echo "-Ibench/fuzz/shim catalogue/display_text.cpp" ;;
     esac
 }
 # Sources built without tracing their comparisons: the packer's parse

@@ -1,5 +1,5 @@
-// The few Win32 names that the command-line parser and the settings tables
-// use, for building them natively with the fuzzing tools. The registry is
+// The few Win32 names that the command-line parser, the settings tables and
+// the display text use, for building them natively with the fuzzing tools. The registry is
 // absent: every key fails to open, which the settings code takes as "use
 // the defaults". Not part of the Windows build.
 #ifndef SORVANE_FUZZ_SHIM_WINDOWS_H
@@ -22,6 +22,7 @@ typedef void* HWND;
 typedef void* HKEY;
 typedef DWORD REGSAM;
 typedef unsigned int UINT;
+typedef char* LPSTR;
 
 #define WINAPI
 #define HEAP_ZERO_MEMORY 8
@@ -65,6 +66,19 @@ inline int wsprintfA(char* to, const char* format, ...)
     return n;
 }
 inline const char* GetCommandLineA() { return ""; }
+// Only the form that lower-cases one character passed in the pointer's low
+// word; the code page's capitals beyond ASCII (Windows-1252) included.
+inline char* CharLowerA(char* text)
+{
+    unsigned ch = (unsigned)(size_t)text & 0xFF;
+    if ((ch >= 'A' && ch <= 'Z') || (ch >= 0xC0 && ch <= 0xDE && ch != 0xD7))
+        ch += 0x20;
+    else if (ch == 0x8A || ch == 0x8C || ch == 0x8E)
+        ch += 0x10;
+    else if (ch == 0x9F)
+        ch = 0xFF;
+    return (char*)(size_t)ch;
+}
 inline LONG RegCreateKeyExA(HKEY, const char*, DWORD, char*, DWORD, REGSAM, void*, HKEY*, DWORD*)
 {
     return ERROR_FILE_NOT_FOUND;
