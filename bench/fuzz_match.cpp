@@ -61,7 +61,10 @@ HARNESS static void ReferenceSplit(const char* query, ReferenceQuery* split)
     const char* p = query;
     while (*p) {
         if (*p != ' ') {
-            split->slots[slot][length++] = *p++;
+            // A slot keeps 999 bytes of a longer word.
+            if (length < wordSlotSize - 1)
+                split->slots[slot][length++] = *p;
+            ++p;
             continue;
         }
         // A run of spaces moves on to the next slot; there are ten.

@@ -36,7 +36,10 @@ void SplitQuery(const char* query, char* table)
     unsigned position = 0;
     for (const char* p = query; *p; ++p) {
         if (*p != ' ') {
-            table[slot * wordSlotSize + position++] = *p;
+            // The query box holds fewer bytes than a slot; a longer word
+            // from elsewhere keeps what fits and its NUL.
+            if (position + 1 < wordSlotSize)
+                table[slot * wordSlotSize + position++] = *p;
             continue;
         }
         while (p[1] == ' ')

@@ -22,7 +22,8 @@ const unsigned wordTableSize = wordSlots * wordSlotSize;
 // Splits query into the zero-filled table: runs of spaces (and only spaces)
 // separate words; leading spaces leave slot 0 empty and trailing spaces
 // leave an empty slot behind the last word. A word that would need an
-// eleventh slot, and everything after it, is dropped.
+// eleventh slot, and everything after it, is dropped; a word longer than a
+// slot keeps its first wordSlotSize - 1 bytes.
 void SplitQuery(const char* query, char* table);
 
 // One non-empty word made ready for many entries, and what the matcher

@@ -4,7 +4,9 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "catalogue/match.h"
 #include "reference_match.h"
@@ -258,5 +260,16 @@ TEST_CASE("the query splits at spaces only, into at most ten words")
         SplitQuery(longest.c_str(), table);
         CHECK(slot(0) == longest);
         CHECK(slot(1) == "");
+    }
+    SUBCASE("a word longer than a slot keeps what fits and never reaches past the table")
+    {
+        std::vector<char> guarded(wordTableSize + 64, 0);
+        const std::string query =
+            std::string(1500, 'a') + " b c d e f g h i " + std::string(3000, 'j');
+        SplitQuery(query.c_str(), guarded.data());
+        CHECK(std::string(guarded.data()) == std::string(999, 'a'));
+        CHECK(std::string(guarded.data() + wordSlotSize) == "b");
+        CHECK(std::string(guarded.data() + 9 * wordSlotSize) == std::string(999, 'j'));
+        CHECK(std::count(guarded.begin() + wordTableSize, guarded.end(), 0) == 64);
     }
 }
