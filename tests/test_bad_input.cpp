@@ -277,13 +277,11 @@ TEST_CASE("a tree deeper than MAX_PATH is scanned as far as it can be listed")
     RemoveTreeW(root);
 }
 
-TEST_CASE("folders removed while they are being scanned end the scan normally")
+// root made anew with folders d0, d1, ..., each holding filesEach files.
+void MakeFlatTree(const std::string& root, int folders, int filesEach)
 {
-    const std::string root = TempFolder("sorvane-vanish");
     RemoveTreeW(Wide(root));
     CreateDirectoryA(root.c_str(), NULL);
-    const int folders = 60;
-    const int filesEach = 60;
     for (int i = 0; i < folders; ++i) {
         const std::string folder = root + "\\d" + std::to_string(i);
         CreateDirectoryA(folder.c_str(), NULL);
@@ -293,6 +291,14 @@ TEST_CASE("folders removed while they are being scanned end the scan normally")
             CloseHandle(file);
         }
     }
+}
+
+TEST_CASE("folders removed while they are being scanned end the scan normally")
+{
+    const std::string root = TempFolder("sorvane-vanish");
+    const int folders = 60;
+    const int filesEach = 60;
+    MakeFlatTree(root, folders, filesEach);
     Session session("");
     int removed = 0;
     for (int round = 0; round < 4; ++round) {
@@ -359,17 +365,7 @@ TEST_CASE("folders made unreadable while they are being scanned are counted with
     const int filesEach = 60;
     for (int i = 0; i < folders; ++i)
         SetUnixMode(root + "\\d" + std::to_string(i), "755");
-    RemoveTreeW(Wide(root));
-    CreateDirectoryA(root.c_str(), NULL);
-    for (int i = 0; i < folders; ++i) {
-        const std::string folder = root + "\\d" + std::to_string(i);
-        CreateDirectoryA(folder.c_str(), NULL);
-        for (int j = 0; j < filesEach; ++j) {
-            HANDLE file = CreateFileA((folder + "\\f" + std::to_string(j)).c_str(), GENERIC_WRITE, 0,
-                                      NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-            CloseHandle(file);
-        }
-    }
+    MakeFlatTree(root, folders, filesEach);
     Session session("");
     for (int round = 0; round < 2; ++round) {
         CAPTURE(round);
