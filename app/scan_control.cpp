@@ -47,9 +47,7 @@ static void EmptyCatalogue()
     SendMessageA(resultList, LB_RESETCONTENT, 0, 0);
     SendMessageA(resultList, WM_SETREDRAW, TRUE, 0);
     LockCatalogue();
-    void* entry;
-    while (catalogue->PopBack(&entry))
-        FreeBlock(entry);
+    FreeCatalogueEntries();
     UnlockCatalogue();
 }
 

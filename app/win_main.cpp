@@ -10,6 +10,7 @@
 #include "app/process_heap.h"
 #include "app/process_objects.h"
 #include "catalogue/linked_list.h"
+#include "catalogue/scanner.h"
 #include "catalogue/text_buffer.h"
 #include "integration/command_line.h"
 #include "integration/settings.h"
@@ -85,9 +86,7 @@ static WPARAM RunMessageLoop()
 [[noreturn]] static void ShutDown(WPARAM exitCode)
 {
     LockCatalogue();
-    void* entry;
-    while (catalogue->PopBack(&entry))
-        FreeBlock(entry);
+    FreeCatalogueEntries();
     delete copyListBuffer;
     copyListBuffer = NULL;
     delete catalogue;

@@ -19,6 +19,7 @@
 #include "app/process_objects.h"
 #include "bench/bench_common.h"
 #include "catalogue/linked_list.h"
+#include "catalogue/scanner.h"
 #include "catalogue/search_filter.h"
 #include "catalogue/text_buffer.h"
 
@@ -794,9 +795,7 @@ static void ReleaseCatalogue(Catalogue* paths)
     FreeBlock(paths->entries);
     FreeBlock(paths->lineEnds);
     FreeBlock(paths->block);
-    void* entry;
-    while (catalogue->PopBack(&entry))
-        FreeBlock(entry);
+    FreeCatalogueEntries();
 }
 
 // Lines of the block that contain word, by Horspool's search over the

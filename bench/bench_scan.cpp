@@ -91,13 +91,6 @@ static double HeapBusyBytes()
     return bytes;
 }
 
-static void EmptyCatalogue()
-{
-    void* entry;
-    while (catalogue->PopBack(&entry))
-        FreeBlock(entry);
-}
-
 // Seconds for one scan of root by the scanner thread, the user-interface
 // thread handling its messages meanwhile.
 static double TimeScan(const char* root)
@@ -175,7 +168,7 @@ int RunScanBench(const char* root)
            ((double)workingSetAfter - (double)workingSetBefore) / scanCount, "bytes");
     Figure("heap_blocks_per_entry", heapGrowth / scanCount, "bytes");
     Figure("heap_blocks_over_path", heapGrowth / scanCount - averagePath, "bytes");
-    EmptyCatalogue();
+    FreeCatalogueEntries();
 
     // The lock's cost moves with the machine's load, by more than the
     // difference measured here: the walker with the lock and the scanner
@@ -194,7 +187,7 @@ int RunScanBench(const char* root)
             } else {
                 scanned += TimeScan(groups[g]);
                 scannedEntries += scanCount;
-                EmptyCatalogue();
+                FreeCatalogueEntries();
             }
         }
         walk.lock = NULL;

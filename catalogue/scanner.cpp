@@ -124,3 +124,10 @@ DWORD WINAPI ScanThreadProc(LPVOID parameter)
     SendMessageA(mainWindow, WM_APP_SCAN_DONE, 0, 0);
     return 0;
 }
+
+void FreeCatalogueEntries()
+{
+    void* entry;
+    while (catalogue->PopBack(&entry))
+        FreeBlock(entry);
+}

@@ -23,6 +23,11 @@ extern int progressMark;
 // status line, and sends WM_APP_SCAN_DONE to mainWindow. Returns 0.
 DWORD WINAPI ScanThreadProc(LPVOID parameter);
 
+// Pops every entry of the catalogue and frees it, as whoever empties the
+// catalogue must. The caller holds catalogueLock, or no scanner can be
+// running, and has emptied the result list, which borrows the entries.
+void FreeCatalogueEntries();
+
 // The scanner thread's own copy of the path of the folder being listed, held
 // apart from scanPath: as the file system is asked for it, and lower-cased
 // for the entries that begin with it. Two buffers of scanPathSize bytes.

@@ -124,9 +124,7 @@ public:
     void Empty()
     {
         SendMessageA(resultList, LB_RESETCONTENT, 0, 0);
-        void* entry;
-        while (catalogue->PopBack(&entry))
-            FreeBlock(entry);
+        FreeCatalogueEntries();
     }
 
     void SetRoot(const char* root) { lstrcpynA(scanPath, root, scanPathSize); }

@@ -13,6 +13,7 @@
 #include "app/process_heap.h"
 #include "app/process_objects.h"
 #include "catalogue/linked_list.h"
+#include "catalogue/scanner.h"
 #include "catalogue/text_buffer.h"
 #include "harness/program_driver.h"
 #include "resources/resource.h"
@@ -115,9 +116,7 @@ struct MainWindowFixture {
         delete presentationState;
         presentationState = NULL;
         if (madeObjects) {
-            void* entry;
-            while (catalogue->PopBack(&entry))
-                FreeBlock(entry);
+            FreeCatalogueEntries();
             delete catalogue;
             catalogue = NULL;
             delete copyListBuffer;
