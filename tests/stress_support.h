@@ -105,6 +105,18 @@ inline std::string Quoted(const std::string& path)
     return "\"" + path + "\"";
 }
 
+// The program from the default settings on the stress tree, in front, with
+// its first scan ended at the tree's whole count. Returns the tree's root.
+inline std::string StartOnStressTree(ProgramRun* run)
+{
+    const std::string root = StressTree();
+    ClearStoredSettings();
+    REQUIRE(StartProgram(run, Quoted(root)));
+    BringToFront(run);
+    REQUIRE(WaitIdle(run) == treeEntries);
+    return root;
+}
+
 }  // namespace stress
 
 using namespace stress;

@@ -13,6 +13,7 @@
 
 #include "harness/program_driver.h"
 #include "integration/settings.h"
+#include "program_session.h"
 #include "resources/resource.h"
 
 namespace {
@@ -72,27 +73,6 @@ void RemoveTreeW(const std::wstring& path)
     }
     RemoveDirectoryW((L"\\\\?\\" + path).c_str());
 }
-
-struct Session {
-    ProgramRun run;
-    explicit Session(const std::string& arguments, int clearSettings = 1)
-    {
-        if (clearSettings)
-            ClearStoredSettings();
-        REQUIRE(StartProgram(&run, arguments));
-        BringToFront(&run);
-    }
-    ~Session() { StopProgram(&run); }
-    HWND Control(int id) const { return GetDlgItem(run.window, id); }
-    std::vector<std::string> Results() const { return ListItems(Control(IDC_RESULT_LIST)); }
-    std::string Status() const { return ControlText(run.window, IDC_STATUS); }
-    // The program still takes messages within a second.
-    int Answers() const
-    {
-        DWORD_PTR result = 0;
-        return SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
-    }
-};
 
 void PutOnClipboard(const std::string& text)
 {

@@ -11,6 +11,7 @@
 
 #include "harness/program_driver.h"
 #include "integration/settings.h"
+#include "program_session.h"
 #include "resources/resource.h"
 
 namespace {
@@ -37,31 +38,6 @@ struct SmallTree {
 const int smallTreeEntries = 4;
 // Large enough that a scan of it is still running seconds after it starts.
 const char largeTree[] = "Z:\\usr";
-
-struct Session {
-    ProgramRun run;
-    explicit Session(const std::string& arguments)
-    {
-        ClearStoredSettings();
-        REQUIRE(StartProgram(&run, arguments));
-        BringToFront(&run);
-    }
-    ~Session() { StopProgram(&run); }
-    HWND Control(int id) const { return GetDlgItem(run.window, id); }
-    std::vector<std::string> Results() const { return ListItems(Control(IDC_RESULT_LIST)); }
-};
-
-DWORD StoredNumber(const char* name)
-{
-    DWORD value = 0xFFFFFFFF;
-    DWORD size = sizeof(value);
-    HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, name, NULL, NULL, reinterpret_cast<BYTE*>(&value), &size);
-        RegCloseKey(key);
-    }
-    return value;
-}
 
 }  // namespace
 
@@ -138,7 +114,7 @@ TEST_CASE("Esc stops a running scan, and closes and saves when idle")
     DWORD exitCode = 1;
     CHECK(WaitForExit(&session.run, 15000, &exitCode));
     CHECK(exitCode == 0);
-    CHECK(StoredNumber("SearchMode") == 1);
+    CHECK(StoredNumber(SettingSearchMode) == 1);
 }
 
 TEST_CASE("a drive chosen during a scan is scanned once the scan has stopped")

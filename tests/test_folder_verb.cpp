@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "harness/program_driver.h"
 #include "integration/folder_verb.h"
 #include "integration/settings.h"
 
@@ -13,15 +14,6 @@ namespace {
 
 const char commandKey[] = "Folder\\shell\\Sorvane\\command";
 const char verbKey[] = "Folder\\shell\\Sorvane";
-
-int KeyExists(HKEY root, const char* path)
-{
-    HKEY key = NULL;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    RegCloseKey(key);
-    return 1;
-}
 
 std::string StoredCommand()
 {

@@ -13,11 +13,8 @@
 
 TEST_CASE("ten rescans of 100,000 entries keep the working set of the first")
 {
-    const std::string root = StressTree();
-    ClearStoredSettings();
     ProgramRun run;
-    REQUIRE(StartProgram(&run, Quoted(root)));
-    REQUIRE(WaitIdle(&run) == treeEntries);
+    StartOnStressTree(&run);
     // One more scan settles what the first one left in the heap's free lists.
     PressKey(VK_F5);
     REQUIRE(WaitUntil([&] { return IsScanning(&run); }, 5000));
@@ -41,12 +38,8 @@ TEST_CASE("ten rescans of 100,000 entries keep the working set of the first")
 
 TEST_CASE("ten thousand Copy Lists and a thousand pop-up menus keep the working set")
 {
-    const std::string root = StressTree();
-    ClearStoredSettings();
     ProgramRun run;
-    REQUIRE(StartProgram(&run, Quoted(root)));
-    BringToFront(&run);
-    REQUIRE(WaitIdle(&run) == treeEntries);
+    StartOnStressTree(&run);
     // One folder of the tree: a thousand matches a copy.
     TypeText("alpha-00\\");
     const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);

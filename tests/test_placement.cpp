@@ -175,18 +175,6 @@ TEST_CASE("the stored font is the one described, not the one in use")
 
 // ---- The real program ------------------------------------------------------
 
-static DWORD StoredNumber(int id)
-{
-    DWORD value = 0xFFFFFFFF;
-    DWORD size = sizeof(value);
-    HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, settingNames[id], NULL, NULL, (BYTE*)&value, &size);
-        RegCloseKey(key);
-    }
-    return value;
-}
-
 TEST_CASE("the real window comes back elsewhere or in another state, or a second copy covers it")
 {
     ClearStoredSettings();

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "harness/program_driver.h"
 #include "integration/settings.h"
 
 // Each case starts from a first run: no key, no override.
@@ -28,19 +29,10 @@ static void StoreRaw(const char* name, DWORD type, const void* data, DWORD size)
     RegCloseKey(key);
 }
 
-static int KeyExists()
-{
-    HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    RegCloseKey(key);
-    return 1;
-}
-
 TEST_CASE("a first run reads every default and leaves the empty key behind")
 {
     ForgetStoredSettings();
-    REQUIRE_FALSE(KeyExists());
+    REQUIRE_FALSE(KeyExists(HKEY_CURRENT_USER, settingsKeyPath));
     const DWORD expected[numericSettingCount] = {0, 0, 488, 302, 0, 1, 0, 0, 10, 0, 0};
     for (int id = 0; id < numericSettingCount; ++id) {
         CAPTURE(id);
@@ -49,7 +41,7 @@ TEST_CASE("a first run reads every default and leaves the empty key behind")
     char face[1000];
     CHECK(ReadSettingText(face, sizeof(face)) == 0);
     CHECK(doctest::String(face) == "MS Sans Serif");
-    CHECK(KeyExists());
+    CHECK(KeyExists(HKEY_CURRENT_USER, settingsKeyPath));
 
     HKEY key = OpenKeyForTest();
     DWORD values = 99;

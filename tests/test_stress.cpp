@@ -14,12 +14,8 @@
 
 TEST_CASE("a minute of random input against 100,000 entries never hangs the program")
 {
-    const std::string root = StressTree();
-    ClearStoredSettings();
     ProgramRun run;
-    REQUIRE(StartProgram(&run, Quoted(root)));
-    BringToFront(&run);
-    REQUIRE(WaitIdle(&run) == treeEntries);
+    const std::string root = StartOnStressTree(&run);
 
     srand(1313);
     int keystrokes = 0, scans = 0, drops = 0, driveSwitches = 0, escapes = 0, restarts = 0,

@@ -106,18 +106,6 @@ TEST_CASE("a toggle item names the wrong state, loses its check mark or its plac
 
 namespace {
 
-DWORD StoredNumber(int id)
-{
-    DWORD value = 0xFFFFFFFF;
-    DWORD size = sizeof(value);
-    HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegQueryValueExA(key, settingNames[id], NULL, NULL, (BYTE*)&value, &size);
-        RegCloseKey(key);
-    }
-    return value;
-}
-
 // The icon's centre, and a point of the window's own surface just below the
 // icon (above the result list), in the main window's client coordinates.
 POINT IconPoint(HWND window, int below)

@@ -360,3 +360,24 @@ void ClearStoredSettings()
     RegDeleteKeyA(software, settingsKeyPath + strlen("Software\\"));
     RegCloseKey(software);
 }
+
+DWORD StoredNumber(int id)
+{
+    DWORD value = 0xFFFFFFFF;
+    DWORD size = sizeof(value);
+    HKEY key = NULL;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, settingNames[id], NULL, NULL, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+    }
+    return value;
+}
+
+int KeyExists(HKEY root, const char* path)
+{
+    HKEY key = NULL;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(key);
+    return 1;
+}

@@ -79,5 +79,10 @@ int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths);
 
 // Removes the program's settings key, so a run starts from the defaults.
 void ClearStoredSettings();
+// The stored number of setting id (a Setting... index), or 0xFFFFFFFF when
+// there is none.
+DWORD StoredNumber(int id);
+// 1 when the registry key exists.
+int KeyExists(HKEY root, const char* path);
 
 #endif
