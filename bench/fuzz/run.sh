@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Fuzzing of the bounded decoder, the packer and decoder round trip, the
+# Fuzzing of the word matcher and query splitting (against a plain
+# reference), the bounded decoder, the packer and decoder round trip, the
 # command-line splitter and parser with their override checks, and the display
-# text of a result (the query splitting is fuzzed with the matcher, by
-# bench/fuzz_match.sh): each target
+# text of a result: each target
 # built natively (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and run for a fixed number of executions, 10,000,000 unless given:
 #   bash bench/fuzz/run.sh [RUNS] [TARGET...]
-# TARGET is unpack, pack_roundtrip, command_line or display_text (all by
-# default).
+# TARGET is match, unpack, pack_roundtrip, command_line or display_text (all
+# by default).
 # FUZZ_SECONDS=N also ends each target after N seconds (the round trip runs
 # about four thousand inputs a second under the sanitizers).
 # Not part of the Windows build nor of the tests. The seed corpora in
@@ -21,7 +21,7 @@ build=${BUILD_DIR:-$root/build}/fuzz-inputs
 runs=${1:-10000000}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(unpack pack_roundtrip command_line display_text)
+[ ${#targets[@]} -gt 0 ] || targets=(match unpack pack_roundtrip command_line display_text)
 
 bash "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
 
@@ -29,6 +29,7 @@ flags=(-std=c++17 -O2 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
        -Wall -Wextra -Werror -I"$root")
 sources_of() {
     case $1 in
+        match) echo "catalogue/match.cpp" ;;
         unpack) echo "integration/unpacker.cpp" ;;
         pack_roundtrip) echo "integration/unpacker.cpp" ;;
         # The parser needs a few Win32 names; the shim gives them natively.
@@ -46,11 +47,18 @@ untraced_of() {
         pack_roundtrip) echo "tools/packer.cpp" ;;
     esac
 }
+# The matcher's target reads words and path pieces from a dictionary.
+options_of() {
+    case $1 in
+        match) echo "-dict=$root/bench/fuzz/match.dict" ;;
+    esac
+}
 # The packer's parse grows with the square of its input: short inputs keep
 # the round trip near the others' pace and still cover every token kind.
 max_len_of() {
     case $1 in
         pack_roundtrip) echo 256 ;;
+        match) echo 1024 ;;
         *) echo 4096 ;;
     esac
 }
@@ -75,7 +83,7 @@ for target in "${targets[@]}"; do
     start=$(date +%s)
     (cd "$dir/findings" && "$dir/fuzz_$target" -runs="$runs" -seed=13 \
         -max_len="$(max_len_of "$target")" -max_total_time="${FUZZ_SECONDS:-0}" \
-        -print_final_stats=1 "$dir/corpus") > "$log" 2>&1 \
+        $(options_of "$target") -print_final_stats=1 "$dir/corpus") > "$log" 2>&1 \
         || status=$?
     tail -n 3 "$log"
     executed=$(awk '/stat::number_of_executed_units/ { print $2 }' "$log")

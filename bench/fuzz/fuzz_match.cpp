@@ -1,6 +1,6 @@
 // Differential fuzz target for the word matcher, built natively for the
 // build machine with clang's libFuzzer, AddressSanitizer and
-// UndefinedBehaviorSanitizer (bench/fuzz_match.sh builds and runs it; it is
+// UndefinedBehaviorSanitizer (bench/fuzz/run.sh builds and runs it; it is
 // not part of the Windows build). Each input is a query and some entries;
 // the matcher's answers, in every search mode, are held to a plain
 // reference written straight from the rules: the query split at runs of
