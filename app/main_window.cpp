@@ -42,7 +42,7 @@ static int selectAllArmed;  // the search box's first click has selected all
 static const int stringTextSize = 100;
 static const int fontFaceTextSize = 1000;
 
-static void SetCaptionFromString(HWND window, int controlId, int stringId)
+void SetCaptionFromString(HWND window, int controlId, int stringId)
 {
     char text[stringTextSize] = {0};
     LoadStringA(instance, stringId, text, sizeof(text));

@@ -14,6 +14,9 @@ extern HWND driveList;
 // 0 Full, 1 Files, 2 Folders; saved at WM_CLOSE. UI thread only.
 extern int searchMode;
 
+// Sets a control of the main window to a text of the string table.
+void SetCaptionFromString(HWND window, int controlId, int stringId);
+
 // Class procedure of the main window and its dialog procedure as well.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -33,13 +33,6 @@ static int IsScanRunning(HWND window)
     return lstrcmpA(caption, stop) == 0;
 }
 
-static void SetCaptionFromStrings(HWND window, int controlId, int stringId)
-{
-    char text[stringTextSize] = {0};
-    LoadStringA(instance, stringId, text, sizeof(text));
-    SetDlgItemTextA(window, controlId, text);
-}
-
 // The result list borrows the entries' strings, so it is cleared first.
 static void EmptyCatalogue()
 {
@@ -63,7 +56,7 @@ static int TakeChosenDrive(HWND window)
 {
     LRESULT chosen = SendMessageA(driveList, LB_GETCURSEL, 0, 0);
     if (chosen == LB_ERR) {
-        SetCaptionFromStrings(window, IDC_STATUS, IDS_SELECT_DRIVE);
+        SetCaptionFromString(window, IDC_STATUS, IDS_SELECT_DRIVE);
         return 0;
     }
     char item[MAX_PATH] = {0};
@@ -140,7 +133,7 @@ LRESULT OnScanRequest(HWND window, WPARAM kind, LPARAM path)
     scanCount = 0;
     progressMark = 0;
     presentationState->UpdateTitle(productTitle, scanPath);
-    SetCaptionFromStrings(window, IDC_REFRESH, IDS_STOP);
+    SetCaptionFromString(window, IDC_REFRESH, IDS_STOP);
     keepScanning = 1;
     // Nothing ever waits for the scanner: it ends by sending
     // WM_APP_SCAN_DONE, so its handle is of no further use.
@@ -158,7 +151,7 @@ LRESULT OnScanRequest(HWND window, WPARAM kind, LPARAM path)
 
 LRESULT OnScanDone(HWND window)
 {
-    SetCaptionFromStrings(window, IDC_REFRESH, IDS_REFRESH);
+    SetCaptionFromString(window, IDC_REFRESH, IDS_REFRESH);
     keepScanning = 0;
     FilterCatalogue(resultListLimit, searchMode, 0, window, resultList);
     // A window in the background may keep no focus; only a real failure is
