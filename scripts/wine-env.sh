@@ -2,6 +2,12 @@
 # and an X display (Xvfb unless one is given). Call wine_env_start PREFIX
 # [fresh]; the EXIT trap stops what was started.
 export WINEDEBUG=-all
+# Wine turns a program's file names into Unix names through the locale; a
+# machine that sets none (a bare Debian has no LANG) would leave every name
+# outside ASCII unreachable. The same UTF-8 locale everywhere, whatever the
+# caller's.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+unset LANGUAGE
 # No debugger: a crash ends the process at once instead of waiting on it.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
