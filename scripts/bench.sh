@@ -22,6 +22,9 @@ mkdir -p "$data"
 figures=$data/figures.txt
 : > "$figures"
 
+echo "== The shipped programs, whole and by section"
+bash "$root/scripts/program-sizes.sh" | tee -a "$figures"
+
 figure() {  # NAME VALUE UNIT
     echo "figure: $1 $2 $3" | tee -a "$figures"
 }
