@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 #include "harness/program_driver.h"
 #include "integration/settings.h"
 #include "main_window_fixture.h"
@@ -61,6 +64,17 @@ TEST_CASE("the title drops the link mark or the scan root")
     CHECK(titleFor("c:") == "Sorvane - Linked - [c:]");
     CHECK(titleFor(NULL) == "Sorvane - Linked");
     CHECK(titleFor("D:\\Data") == "Sorvane - Linked - [D:\\Data]");
+
+    // A root as long as a scan root may be is cut to the title's room, which
+    // still begins as the short ones do and ends in its terminator.
+    std::string longRoot(32766, 'x');
+    presentationState->UpdateTitle("Sorvane", longRoot.c_str());
+    std::vector<char> title(65536, 'y');
+    int length = GetWindowTextA(fixture.window, title.data(), (int)title.size());
+    CHECK(length > 100);
+    CHECK(length < 1000);
+    CHECK(std::string(title.data(), 21) == "Sorvane - Linked - [x");
+    CHECK(std::string(title.data()).size() == (size_t)length);
 }
 
 TEST_CASE("placement is stored from the wrong rectangle or comes back elsewhere")
