@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "app/error_report.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
+#include "app/base/error_report.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "catalogue/search_filter.h"
 #include "catalogue/text_buffer.h"
 #include "resources/resource.h"

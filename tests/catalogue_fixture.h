@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "app/base/app_messages.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/scanner.h"
 #include "catalogue/text_buffer.h"

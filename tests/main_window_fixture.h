@@ -9,9 +9,9 @@
 
 #include <windows.h>
 
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/scanner.h"
 #include "catalogue/text_buffer.h"

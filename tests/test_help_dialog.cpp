@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_objects.h"
 #include "integration/folder_verb.h"
 #include "integration/help_dialog.h"
+#include "integration/help_text.h"
 #include "integration/settings.h"
-#include "integration/unpacker.h"
 #include "main_window_fixture.h"
 #include "resources/resource.h"
 

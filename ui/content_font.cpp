@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include "app/error_report.h"
+#include "app/base/error_report.h"
 #include "resources/resource.h"
 #include "ui/presentation_state.h"
 
