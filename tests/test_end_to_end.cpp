@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <stdlib.h>
 
@@ -39,7 +40,79 @@ const int smallTreeEntries = 4;
 // Large enough that a scan of it is still running seconds after it starts.
 const char largeTree[] = "Z:\\usr";
 
+// The ids of the running processes of the program file's name.
+std::vector<DWORD> ProgramProcesses()
+{
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, "sorvane.exe") == 0)
+            ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+int ProcessEnded(DWORD id)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process)
+        return 1;
+    const int ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
 }  // namespace
+
+// A program left running by a failed test moves the next test's window and
+// answers its broadcasts: the driver must end what it started on every path.
+TEST_CASE("every program the driver starts is ended, whatever becomes of the test")
+{
+    SmallTree tree;
+    SUBCASE("a start that sees no window in time ends the process it made")
+    {
+        const std::vector<DWORD> before = ProgramProcesses();
+        ProgramRun run;
+        // No window exists the moment the process is made.
+        CHECK(StartProgram(&run, "\"" + tree.root + "\"", 0) == 0);
+        CHECK(run.process.hProcess == NULL);
+        CHECK(ProgramProcesses() == before);
+    }
+    SUBCASE("a run left by a failed assertion ends its program")
+    {
+        DWORD id = 0;
+        try {
+            ProgramRun run;
+            REQUIRE(StartProgram(&run, "\"" + tree.root + "\""));
+            id = run.process.dwProcessId;
+            throw 1;  // what a failed REQUIRE does
+        } catch (int) {
+        }
+        REQUIRE(id != 0);
+        CHECK(ProcessEnded(id));
+    }
+    SUBCASE("a session whose set-up fails ends its program")
+    {
+        DWORD id = 0;
+        try {
+            struct FailingSession : Session {
+                explicit FailingSession(const std::string& arguments, DWORD* id) : Session(arguments)
+                {
+                    *id = run.process.dwProcessId;
+                    throw 1;
+                }
+            };
+            FailingSession session("\"" + tree.root + "\"", &id);
+        } catch (int) {
+        }
+        REQUIRE(id != 0);
+        CHECK(ProcessEnded(id));
+    }
+}
 
 TEST_CASE("a folder argument is scanned at once and typed capitals filter in lower case")
 {

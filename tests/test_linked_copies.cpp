@@ -37,8 +37,6 @@ struct CopyTree {
 
 struct Copy {
     ProgramRun run;
-    Copy() { ZeroMemory(&run, sizeof(run)); }
-    ~Copy() { StopProgram(&run); }
     int Start(const CopyTree& tree, int linked)
     {
         std::string arguments = (linked ? "/LinkMode=1 \"" : "\"") + tree.root + "\"";

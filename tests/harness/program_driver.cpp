@@ -100,10 +100,26 @@ void Settle()
 
 }  // namespace
 
+ProgramRun::ProgramRun() : window(NULL)
+{
+    ZeroMemory(&process, sizeof(process));
+}
+
+ProgramRun::~ProgramRun()
+{
+    StopProgram(this);
+}
+
 int StartProgram(ProgramRun* run, const std::string& arguments, DWORD timeoutMs)
 {
-    ZeroMemory(run, sizeof(*run));
-    std::string commandLine = "\"" + ProgramPath() + "\"";
+    return StartProgramAt(run, ProgramPath(), arguments, timeoutMs);
+}
+
+int StartProgramAt(ProgramRun* run, const std::string& program, const std::string& arguments,
+                   DWORD timeoutMs)
+{
+    StopProgram(run);
+    std::string commandLine = "\"" + program + "\"";
     if (!arguments.empty())
         commandLine += " " + arguments;
     std::vector<char> line(commandLine.begin(), commandLine.end());
@@ -122,6 +138,8 @@ int StartProgram(ProgramRun* run, const std::string& arguments, DWORD timeoutMs)
         },
         timeoutMs);
     run->window = search.found;
+    if (!run->window)
+        StopProgram(run);
     return run->window != NULL;
 }
 
@@ -144,7 +162,8 @@ void StopProgram(ProgramRun* run)
         CloseHandle(run->process.hProcess);
         CloseHandle(run->process.hThread);
     }
-    ZeroMemory(run, sizeof(*run));
+    ZeroMemory(&run->process, sizeof(run->process));
+    run->window = NULL;
 }
 
 int CloseProgram(ProgramRun* run, DWORD timeoutMs)
