@@ -14,6 +14,7 @@
 #include "app/linked_copies.h"
 #include "app/scan_control.h"
 #include "catalogue/result_actions.h"
+#include "catalogue/result_menu.h"
 #include "catalogue/scanner.h"
 #include "catalogue/search_filter.h"
 #include "integration/help_dialog.h"
@@ -93,7 +94,7 @@ static LRESULT CALLBACK ResultListProc(HWND list, UINT message, WPARAM wParam, L
         const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
         if (selected != LB_ERR) {
             const LRESULT entry = SendMessageA(list, LB_GETITEMDATA, (WPARAM)selected, 0);
-            if (entry != LB_ERR)
+            if (entry != LB_ERR && entry != 0)
                 ShowResultMenu(list, reinterpret_cast<const char*>(entry),
                                GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
                                presentationState->IsExtendedContextMenu());

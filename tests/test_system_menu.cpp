@@ -158,6 +158,7 @@ TEST_CASE("the real window's toggles, from menu or keys, disagree with title or 
     HWND box = NULL;
     REQUIRE(WaitUntil([&] { return (box = MessageBoxOf(run.process.dwProcessId)) != NULL; }, 3000));
     CHECK(GetWindow(box, GW_OWNER) == run.window);
+    CHECK(WindowText(box) == SORVANE_PRODUCT_NAME);
     char text[200] = {0};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
     CHECK(strstr(text, SORVANE_PRODUCT_NAME) != NULL);
