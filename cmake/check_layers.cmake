@@ -32,13 +32,12 @@ function(find_rule path)
 endfunction()
 
 set(failures "")
-file(GLOB_RECURSE sources RELATIVE ${SOURCE_ROOT}
-    ${SOURCE_ROOT}/app/*.h ${SOURCE_ROOT}/app/*.cpp
-    ${SOURCE_ROOT}/catalogue/*.h ${SOURCE_ROOT}/catalogue/*.cpp
-    ${SOURCE_ROOT}/ui/*.h ${SOURCE_ROOT}/ui/*.cpp
-    ${SOURCE_ROOT}/integration/*.h ${SOURCE_ROOT}/integration/*.cpp
-    ${SOURCE_ROOT}/tools/*.h ${SOURCE_ROOT}/tools/*.cpp
-    ${SOURCE_ROOT}/stub/*.h ${SOURCE_ROOT}/stub/*.cpp)
+layer_sources(${SOURCE_ROOT} fullPaths)
+set(sources "")
+foreach(path ${fullPaths})
+    file(RELATIVE_PATH relative ${SOURCE_ROOT} ${path})
+    list(APPEND sources ${relative})
+endforeach()
 foreach(source ${sources})
     find_rule(${source})
     if(ruleName STREQUAL "")

@@ -24,3 +24,21 @@ set(LAYER_RULES
     "tools"                        "tools integration/unpacker.h"
     # The removal stub stands alone.
     "stub"                         "stub")
+
+# The folders whose sources the table governs.
+set(LAYER_FOLDERS app catalogue ui integration tools stub)
+
+# The headers and sources below the governed folders of root, as full paths.
+function(layer_sources root out)
+    set(patterns "")
+    foreach(folder ${LAYER_FOLDERS})
+        list(APPEND patterns ${root}/${folder}/*.h ${root}/${folder}/*.cpp)
+    endforeach()
+    # A header added later makes the build configure again and so be checked.
+    if(CMAKE_SCRIPT_MODE_FILE)
+        file(GLOB_RECURSE found ${patterns})
+    else()
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS ${patterns})
+    endif()
+    set(${out} ${found} PARENT_SCOPE)
+endfunction()

@@ -26,22 +26,6 @@ inline INT_PTR CALLBACK FixtureUnusedDialogProc(HWND, UINT, WPARAM, LPARAM)
     return FALSE;
 }
 
-// The help dialog's stand-in procedure: lays out on WM_SIZE and WM_SIZING.
-inline INT_PTR CALLBACK FixtureHelpDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
-{
-    if (!presentationState)
-        return FALSE;
-    if (message == WM_SIZE) {
-        presentationState->LayoutHelpDialog(dialog, lParam, WM_SIZE);
-        return FALSE;
-    }
-    if (message == WM_SIZING) {
-        presentationState->LayoutHelpDialog(dialog, lParam, WM_SIZING);
-        return TRUE;
-    }
-    return FALSE;
-}
-
 inline LRESULT CALLBACK FixtureBareWindowProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam)
 {

@@ -14,31 +14,21 @@
 #include "integration/settings.h"
 #include "program_session.h"
 #include "resources/resource.h"
+#include "stress_support.h"
+#include "temp_tree.h"
 
 namespace {
 
 // A small tree in the temporary folder: four entries.
-struct SmallTree {
-    std::string root;
-
-    SmallTree()
+struct SmallTree : TempTree {
+    SmallTree() : TempTree("sorvane-e2e")
     {
-        char temp[MAX_PATH] = {0};
-        GetTempPathA(sizeof(temp), temp);
-        root = std::string(temp) + "sorvane-e2e";
-        CreateDirectoryA(root.c_str(), NULL);
-        CreateDirectoryA((root + "\\Sub").c_str(), NULL);
-        for (const char* name : {"\\Alpha.txt", "\\beta.doc", "\\Sub\\Gamma.txt"}) {
-            HANDLE file = CreateFileA((root + name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, NULL);
-            CloseHandle(file);
-        }
+        for (const char* name : {"Sub\\", "Alpha.txt", "beta.doc", "Sub\\Gamma.txt"})
+            Add(name);
     }
 };
 
 const int smallTreeEntries = 4;
-// Large enough that a scan of it is still running seconds after it starts.
-const char largeTree[] = "Z:\\usr";
 
 // The ids of the running processes of the program file's name.
 std::vector<DWORD> ProgramProcesses()
@@ -173,7 +163,7 @@ TEST_CASE("the keyboard moves the selection and the focus ring")
 
 TEST_CASE("Esc stops a running scan, and closes and saves when idle")
 {
-    Session session(largeTree);
+    Session session(Quoted(StressTree()));
     REQUIRE(WaitUntil([&] { return atoi(ControlText(session.run.window, IDC_STATUS).c_str()) > 0; },
                       10000));
     PressKey(VK_ESCAPE);
@@ -192,7 +182,7 @@ TEST_CASE("Esc stops a running scan, and closes and saves when idle")
 
 TEST_CASE("a drive chosen during a scan is scanned once the scan has stopped")
 {
-    Session session(largeTree);
+    Session session(Quoted(StressTree()));
     REQUIRE(WaitUntil([&] { return IsScanning(&session.run); }, 10000));
     const HWND drives = session.Control(IDC_DRIVE_LIST);
     std::vector<std::string> items = ListItems(drives);
@@ -256,7 +246,7 @@ TEST_CASE("dropped paths choose the folder to scan")
 
 TEST_CASE("quitting during a large scan ends the process at once with exit code 0")
 {
-    Session session(largeTree);
+    Session session(Quoted(StressTree()));
     REQUIRE(WaitUntil([&] { return IsScanning(&session.run); }, 10000));
     Sleep(500);
     const DWORD start = GetTickCount();

@@ -274,7 +274,12 @@ std::string ReadClipboardText()
     HANDLE data = GetClipboardData(CF_TEXT);
     const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
     if (bytes) {
-        text = bytes;
+        // Read no further than the block: a text without its NUL says so.
+        const SIZE_T size = GlobalSize(data);
+        const size_t length = strnlen(bytes, size);
+        text.assign(bytes, length);
+        if (length == size)
+            text += "(no NUL)";
         GlobalUnlock(data);
     }
     CloseClipboard();
@@ -372,12 +377,8 @@ int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths)
 
 void ClearStoredSettings()
 {
-    HKEY software = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_ALL_ACCESS, &software) !=
-        ERROR_SUCCESS)
-        return;
-    RegDeleteKeyA(software, settingsKeyPath + strlen("Software\\"));
-    RegCloseKey(software);
+    RegDeleteKeyA(HKEY_CURRENT_USER, settingsKeyPath);
+    ZeroMemory(&settingsOverride, sizeof(settingsOverride));
 }
 
 DWORD StoredNumber(int id)

@@ -72,7 +72,8 @@ int IsScanning(const ProgramRun* run);
 HWND MessageBoxOf(DWORD processId);
 // The pop-up menu window the program shows, or null.
 HWND PopupMenuOf(const ProgramRun* run);
-// The clipboard's CF_TEXT up to its NUL; empty when there is none.
+// The clipboard's CF_TEXT up to its NUL, with "(no NUL)" appended when the
+// block holds none; empty when there is no text.
 std::string ReadClipboardText();
 
 // Input. The program's window is brought to the front first.
@@ -91,7 +92,8 @@ void ClickAt(HWND control, int x, int y, int button = VK_LBUTTON, int withContro
 // in the program's own memory and WM_DROPFILES.
 int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths);
 
-// Removes the program's settings key, so a run starts from the defaults.
+// Removes the program's settings key and this process's command-line
+// override, so a run, or a case in this process, starts from the defaults.
 void ClearStoredSettings();
 // The stored number of setting id (a Setting... index), or 0xFFFFFFFF when
 // there is none.
