@@ -3,12 +3,12 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "app/app_messages.h"
-#include "app/catalogue_lock.h"
-#include "app/error_report.h"
+#include "app/base/app_messages.h"
+#include "app/base/catalogue_lock.h"
+#include "app/base/error_report.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/scanner.h"
 #include "catalogue/text_buffer.h"

@@ -15,8 +15,8 @@
 
 #include <emmintrin.h>
 
-#include "app/process_heap.h"
-#include "app/process_objects.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "bench/bench_common.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/scanner.h"

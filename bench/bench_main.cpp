@@ -6,10 +6,10 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/app_messages.h"
+#include "app/base/app_messages.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
 #include "bench/bench_common.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/text_buffer.h"

@@ -7,8 +7,8 @@
 #ifndef SORVANE_CATALOGUE_LINKED_LIST_H
 #define SORVANE_CATALOGUE_LINKED_LIST_H
 
-#include "app/error_report.h"
-#include "app/process_heap.h"
+#include "app/base/error_report.h"
+#include "app/base/process_heap.h"
 
 struct ListNode {
     ListNode* next;

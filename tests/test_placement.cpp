@@ -14,12 +14,6 @@
 #include "ui/placement.h"
 #include "ui/presentation_state.h"
 
-static void ForgetStoredSettings()
-{
-    RegDeleteKeyA(HKEY_CURRENT_USER, settingsKeyPath);
-    ZeroMemory(&settingsOverride, sizeof(settingsOverride));
-}
-
 static RECT WindowPlace(HWND window)
 {
     RECT place = {0, 0, 0, 0};
@@ -79,7 +73,7 @@ TEST_CASE("the title drops the link mark or the scan root")
 
 TEST_CASE("placement is stored from the wrong rectangle or comes back elsewhere")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
     presentationState->SetContextMenuMode(1);
@@ -112,7 +106,7 @@ TEST_CASE("placement is stored from the wrong rectangle or comes back elsewhere"
         CHECK(place.right - place.left == 600);
         CHECK(place.bottom - place.top == 400);
     }
-    ForgetStoredSettings();
+    ClearStoredSettings();
 }
 
 // The face the system actually draws font with (a missing face is replaced).
@@ -157,7 +151,7 @@ static doctest::String OtherInstalledFace(const char* avoid)
 
 TEST_CASE("the stored font is the one described, not the one in use")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
     REQUIRE(presentationState->contentFont);
@@ -184,7 +178,7 @@ TEST_CASE("the stored font is the one described, not the one in use")
     char face[1000] = {0};
     CHECK(ReadSettingText(face, sizeof(face)) == 1);
     CHECK(doctest::String(face) == faceInUse);
-    ForgetStoredSettings();
+    ClearStoredSettings();
 }
 
 // ---- The real program ------------------------------------------------------

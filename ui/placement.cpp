@@ -2,7 +2,7 @@
 
 #include <shlwapi.h>
 
-#include "app/process_objects.h"
+#include "app/base/process_objects.h"
 #include "integration/settings.h"
 #include "ui/presentation_state.h"
 

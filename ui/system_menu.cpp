@@ -165,8 +165,6 @@ void ShowAboutBox(HWND owner)
     HMODULE module = GetModuleHandleA(NULL);
     char product[labelCapacity] = {0};
     LoadStringA(module, IDS_PRODUCT, product, sizeof(product));
-    char caption[labelCapacity] = {0};
-    LoadStringA(module, IDS_ABOUT, caption, sizeof(caption));
     char version[64] = {0};
     ReadModuleVersion(module, version, sizeof(version));
     char text[2 * labelCapacity + 64] = {0};
@@ -174,5 +172,6 @@ void ShowAboutBox(HWND owner)
         wnsprintfA(text, (int)sizeof(text), "%s\r\nVersion %s", product, version);
     else
         wnsprintfA(text, (int)sizeof(text), "%s", product);
-    MessageBoxA(owner, text, caption, MB_OK | MB_ICONINFORMATION);
+    // The product's name is the box's caption, as for the program's other boxes.
+    MessageBoxA(owner, text, product, MB_OK | MB_ICONINFORMATION);
 }
