@@ -30,6 +30,13 @@ int CreateBenchWindow(BenchWindow* bench);
 // Handles messages until benchScanDone is set or thread has ended.
 void PumpUntilScanDone(HANDLE thread);
 
+// Elements of an array.
+template <class T, unsigned N>
+unsigned CountOf(T (&)[N])
+{
+    return N;
+}
+
 // Deterministic pseudo-random numbers, so every run sees the same data.
 unsigned NextRandom(unsigned* state);
 
