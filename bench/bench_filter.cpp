@@ -20,10 +20,10 @@
 #include "bench/catalogue_generator.h"
 #include "bench/query_choosers.h"
 #include "catalogue/linked_list.h"
+#include "catalogue/prefetch.h"
 #include "catalogue/search_filter.h"
 #include "catalogue/text_buffer.h"
 
-static const int repeats = 15;
 
 // The floor: every byte looked at once, 64 bytes a round.
 static const char* ScanForByte(const char* bytes, unsigned size, char wanted)
@@ -62,16 +62,19 @@ static double FilterOnce(BenchWindow* bench, int toBuffer, int* results)
     return Seconds() - start;
 }
 
-// One walk alone, as the filter makes it (cursor, lock), reading the first
-// byte of each entry: what no test of the entries can go below. In seconds.
-static double WalkOnce()
+// The walk alone, as the filter makes it (cursor, lock, and the cursor's
+// prefetch), over the first entries entries, reading the first byte of each:
+// what no test of the entries can go below. In seconds.
+static double WalkOnce(int entries)
 {
     double start = Seconds();
     WaitForSingleObject(catalogueLock, INFINITE);
     int cursor = catalogue->AllocCursor();
     void* element;
     unsigned bytes = 0;
-    while (catalogue->MoveCursor(cursor, 1) == 1 && catalogue->GetAtCursor(cursor, &element))
+    for (int walked = 0; walked < entries && catalogue->MoveCursor(cursor, 1) == 1 &&
+                         catalogue->GetAtCursor(cursor, &element);
+         ++walked)
         bytes += *static_cast<const unsigned char*>(element);
     catalogue->FreeCursor(cursor);
     ReleaseMutex(catalogueLock);
@@ -79,27 +82,57 @@ static double WalkOnce()
     return bytes == 1 ? 0 : taken;  // the sum keeps the reads
 }
 
-// Median times in milliseconds of repeats runs of something and of the
-// floor over bytes, taken in turns so that both meet the same load of a
+// Median times in milliseconds of repeats runs of a filter pass (when bench
+// is given), of the walk alone over the same entries and of the floor over
+// their bytes, taken in turns so that all three meet the same load of a
 // shared machine.
 struct Timed {
     double ms;
+    double walkMs;
     double floorMs;
 };
 
-static Timed TimeBesideFloor(const Catalogue* paths, unsigned bytes, BenchWindow* bench,
+static const int mostRepeats = 101;
+static int repeats = 15;
+
+static Timed TimeBesideFloor(const Catalogue* paths, int entries, BenchWindow* bench,
                              int toBuffer, int* results)
 {
-    double times[repeats];
-    double floors[repeats];
+    const unsigned bytes = paths->lineEnds[entries - 1];
+    double times[mostRepeats];
+    double walks[mostRepeats];
+    double floors[mostRepeats];
     for (int i = 0; i < repeats; ++i) {
         floors[i] = FloorOnce(paths, bytes);
-        times[i] = bench ? FilterOnce(bench, toBuffer, results) : WalkOnce();
+        walks[i] = WalkOnce(entries);
+        times[i] = bench ? FilterOnce(bench, toBuffer, results) : 0;
     }
     Timed timed;
     timed.ms = Median(times, repeats) * 1000;
+    timed.walkMs = Median(walks, repeats) * 1000;
     timed.floorMs = Median(floors, repeats) * 1000;
     return timed;
+}
+
+// A walk that follows the nodes itself, prefetching distance bytes ahead of
+// each node (ahead 1), of each entry (ahead 2) or of both (3): the sweep
+// that chooses the cursor's distance. In seconds.
+static double WalkAheadOnce(int ahead, unsigned distance)
+{
+    double start = Seconds();
+    WaitForSingleObject(catalogueLock, INFINITE);
+    unsigned bytes = 0;
+    for (ListNode* node = catalogue->Head(); node; node = node->next) {
+        if (ahead & 1)
+            PrefetchAhead(node, distance);
+        const unsigned char* entry = static_cast<const unsigned char*>(node->data);
+        if (ahead & 2)
+            PrefetchAhead(entry, distance);
+        bytes += *entry;
+    }
+    ReleaseMutex(catalogueLock);
+    double taken = Seconds() - start;
+    return bytes == 1 ? 0 : taken;
 }
 
 static void FigureOf(const char* prefix, const char* name, const char* suffix, double value,
@@ -145,7 +178,7 @@ static int MeasureQuery(BenchWindow* bench, const Catalogue* paths, const char* 
     }
     int results = 0;
     SetWindowTextA(bench->searchBox, text);
-    Timed timed = TimeBesideFloor(paths, paths->lineEnds[walked - 1], bench, toBuffer, &results);
+    Timed timed = TimeBesideFloor(paths, walked, bench, toBuffer, &results);
     double ms = timed.ms;
     double floor = timed.floorMs;
     FigureOf(prefix, name, "", ms, "ms");
@@ -153,6 +186,8 @@ static int MeasureQuery(BenchWindow* bench, const Catalogue* paths, const char* 
     FigureOf(prefix, name, "_walked", walked, "entries");
     FigureOf(prefix, name, "_floor", floor, "ms");
     FigureOf(prefix, name, "_vs_floor", floor > 0 ? ms / floor : 0, "x");
+    FigureOf(prefix, name, "_walk", timed.walkMs, "ms");
+    FigureOf(prefix, name, "_vs_walk", timed.walkMs > 0 ? ms / timed.walkMs : 0, "x");
     if (toBuffer)
         FigureOf(prefix, name, "_bytes", copyListBuffer->Length() / 1e6, "MB");
     printf("grep: %s_%s %d %s\n", prefix, name, walked, query.words[rarest]);
@@ -226,15 +261,47 @@ static void DescribeCatalogue(const Catalogue* paths, const char* prefix)
     FigureOf(prefix, "longest_path", "", longest, "bytes");
     FigureOf(prefix, "bytes", "", paths->blockSize / 1e6, "MB");
     int unused = 0;
-    Timed timed = TimeBesideFloor(paths, paths->blockSize, NULL, 0, &unused);
+    Timed timed = TimeBesideFloor(paths, paths->count, NULL, 0, &unused);
     double floor = timed.floorMs;
-    double walk = timed.ms;
+    double walk = timed.walkMs;
     FigureOf(prefix, "memchr_floor", "", floor, "ms");
     FigureOf(prefix, "walk", "", walk, "ms");
     FigureOf(prefix, "walk_vs_floor", "", floor > 0 ? walk / floor : 0, "x");
 }
 
-static int MeasureCatalogue(BenchWindow* bench, const char* prefix, const char* pathsFile)
+// The walk of WalkAheadOnce at a range of distances, all of them in each
+// round so that every one meets the same load of a shared machine:
+// PREFIX_ahead_WHAT_DISTANCE (what: node, entry or both; the median) and its
+// _min, and the floor over the same bytes; distance 0 is the walk that
+// waits on the chain.
+static void SweepDistances(const Catalogue* paths, const char* prefix)
+{
+    static const unsigned distances[] = {0,    256,  512,  1024,  2048,  3072,
+                                         4096, 6144, 8192, 12288, 16384, 32768};
+    static const char* const aheadNames[] = {"node", "entry", "both"};
+    const unsigned kinds = CountOf(distances) * CountOf(aheadNames);
+    static double times[CountOf(distances) * 3][mostRepeats];
+    double floors[mostRepeats];
+    double cursorWalks[mostRepeats];
+    for (int i = 0; i < repeats; ++i) {
+        floors[i] = FloorOnce(paths, paths->blockSize);
+        cursorWalks[i] = WalkOnce(paths->count);
+        for (unsigned k = 0; k < kinds; ++k)
+            times[k][i] = WalkAheadOnce(1 + (int)(k % 3), distances[k / 3]);
+    }
+    FigureOf(prefix, "ahead_floor", "", Median(floors, repeats) * 1000, "ms");
+    FigureOf(prefix, "ahead_cursor", "", Median(cursorWalks, repeats) * 1000, "ms");
+    FigureOf(prefix, "ahead_cursor", "_min", cursorWalks[0] * 1000, "ms");
+    for (unsigned k = 0; k < kinds; ++k) {
+        char name[80];
+        sprintf(name, "ahead_%s_%u", aheadNames[k % 3], distances[k / 3]);
+        FigureOf(prefix, name, "", Median(times[k], repeats) * 1000, "ms");
+        FigureOf(prefix, name, "_min", times[k][0] * 1000, "ms");  // sorted by Median
+    }
+}
+
+static int MeasureCatalogue(BenchWindow* bench, const char* prefix, const char* pathsFile,
+                            int sweep)
 {
     Catalogue paths;
     CollectEntries(&paths);
@@ -251,13 +318,17 @@ static int MeasureCatalogue(BenchWindow* bench, const char* prefix, const char* 
         return 0;
     }
     DescribeCatalogue(&paths, prefix);
-    int sound = RunQueries(bench, &paths, prefix);
+    if (sweep)
+        SweepDistances(&paths, prefix);
+    int sound = sweep ? 1 : RunQueries(bench, &paths, prefix);
     ReleaseCatalogue(&paths);
     return sound;
 }
 
-int RunFilterBench(const char* pathsFile)
+int RunFilterBench(const char* pathsFile, int sweep, int repeatCount)
 {
+    if (repeatCount > 0)
+        repeats = repeatCount < mostRepeats ? repeatCount : mostRepeats;
     BenchWindow bench;
     if (!CreateBenchWindow(&bench)) {
         fprintf(stderr, "cannot create the window\n");
@@ -265,12 +336,12 @@ int RunFilterBench(const char* pathsFile)
     }
     lstrcpyA(scanPath, "c:");
     GenerateRealisticCatalogue();
-    int sound = MeasureCatalogue(&bench, "real", pathsFile);
+    int sound = MeasureCatalogue(&bench, "real", pathsFile, sweep);
     char generatedFile[MAX_PATH + 20];
     lstrcpynA(generatedFile, pathsFile, MAX_PATH);
     lstrcatA(generatedFile, ".generated");
     GenerateShortCatalogue();
-    sound &= MeasureCatalogue(&bench, "gen", generatedFile);
+    sound &= MeasureCatalogue(&bench, "gen", generatedFile, sweep);
     return sound ? 0 : 1;
 }
 
