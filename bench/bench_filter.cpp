@@ -20,6 +20,7 @@
 #include "bench/catalogue_generator.h"
 #include "bench/query_choosers.h"
 #include "catalogue/linked_list.h"
+#include "catalogue/match.h"
 #include "catalogue/prefetch.h"
 #include "catalogue/search_filter.h"
 #include "catalogue/text_buffer.h"
@@ -269,6 +270,27 @@ static void DescribeCatalogue(const Catalogue* paths, const char* prefix)
     FigureOf(prefix, "walk_vs_floor", "", floor > 0 ? walk / floor : 0, "x");
 }
 
+// The walk of WalkAheadOnce that also tests every entry for the words of
+// table, prefetching lines 64-byte lines of each entry ahead: how much of
+// an entry the matcher's reads need ahead of it. In seconds.
+static double MatchAheadOnce(const char* table, int lines, unsigned distance)
+{
+    WordSet words;
+    PrepareWords(&words, searchFull, table);
+    double start = Seconds();
+    WaitForSingleObject(catalogueLock, INFINITE);
+    int found = 0;
+    for (ListNode* node = catalogue->Head(); node; node = node->next) {
+        PrefetchAhead(node, distance);
+        for (int line = 0; line < lines; ++line)
+            PrefetchAhead(static_cast<const char*>(node->data) + 64 * line, distance);
+        found += MatchWords(&words, static_cast<const char*>(node->data));
+    }
+    ReleaseMutex(catalogueLock);
+    double taken = Seconds() - start;
+    return found == -1 ? 0 : taken;
+}
+
 // The walk of WalkAheadOnce at a range of distances, all of them in each
 // round so that every one meets the same load of a shared machine:
 // PREFIX_ahead_WHAT_DISTANCE (what: node, entry or both; the median) and its
@@ -292,6 +314,22 @@ static void SweepDistances(const Catalogue* paths, const char* prefix)
     FigureOf(prefix, "ahead_floor", "", Median(floors, repeats) * 1000, "ms");
     FigureOf(prefix, "ahead_cursor", "", Median(cursorWalks, repeats) * 1000, "ms");
     FigureOf(prefix, "ahead_cursor", "_min", cursorWalks[0] * 1000, "ms");
+
+    // The same walk with the matcher's work of the first query.
+    char table[wordTableSize] = {0};
+    SplitQuery("zqxj", table);
+    static const unsigned matchDistances[] = {4096, 8192, 16384};
+    const unsigned matchKinds = CountOf(matchDistances) * 4;
+    static double matchTimes[CountOf(matchDistances) * 4][mostRepeats];
+    for (int i = 0; i < repeats; ++i)
+        for (unsigned k = 0; k < matchKinds; ++k)
+            matchTimes[k][i] = MatchAheadOnce(table, (int)(k % 4), matchDistances[k / 4]);
+    for (unsigned k = 0; k < matchKinds; ++k) {
+        char name[80];
+        sprintf(name, "match_ahead_%u_lines_%u", matchDistances[k / 4], k % 4);
+        FigureOf(prefix, name, "", Median(matchTimes[k], repeats) * 1000, "ms");
+        FigureOf(prefix, name, "_min", matchTimes[k][0] * 1000, "ms");
+    }
     for (unsigned k = 0; k < kinds; ++k) {
         char name[80];
         sprintf(name, "ahead_%s_%u", aheadNames[k % 3], distances[k / 3]);
