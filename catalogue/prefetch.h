@@ -13,10 +13,11 @@
 
 // How far ahead a walk asks: far enough that the line arrives before the
 // walk does, near enough that it is still in the cache when it gets there.
-// Chosen on the benchmark's two catalogues (sorvane_bench filter --sweep):
-// ahead of both the node and its entry, 4 to 32 KiB all walk about as fast,
-// 1.6 to 1.9 times the flat floor against 2.7 to 3.4 without; 0.5 to 1 KiB
-// ahead is slower than none.
+// Chosen on the benchmark's two catalogues (bash scripts/bench.sh --sweep):
+// ahead of both the node and its entry, 8 to 32 KiB walk about as fast, 1.6
+// to 2.2 times the flat floor against 2.7 to 3.1 without; 4 KiB is a little
+// slower, and 0.5 to 1 KiB no better than none (ahead of the node alone,
+// worse). Ahead of one of them only does less well.
 const uintptr_t walkAheadBytes = 8192;
 
 inline void PrefetchAhead(const void* at, uintptr_t distance)
