@@ -23,9 +23,9 @@ wine_env_start "$prefix" fresh
 
 # Wine's own fonts stand in for the ones a Windows user has by those names
 # (Tahoma, MS Sans Serif, and Marlett, which draws the caption buttons).
-# They go into this prefix alone, from Debian's package, so that the
-# pictures do not depend on the fonts of this machine and nothing changes
-# for the test command's prefixes.
+# They go into this prefix alone, from Debian's package, so that those
+# names find the same fonts on every machine and nothing changes for the
+# test command's prefixes.
 fonts=$build/wine-fonts
 if [ ! -f "$fonts/usr/share/wine/fonts/marlett.ttf" ]; then
     rm -rf "$fonts"
