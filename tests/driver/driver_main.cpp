@@ -90,6 +90,13 @@ int Show(const char* folder, const char* query, const char* picture, int compact
     const int count = WaitForScanEnd(&run, 600000);
     printf("scanned: %d entries\n", count);
     BringToFront(&run);
+    // Started by a process without a window, the program turns active while
+    // the desktop is in front, and Wine then keeps its caption painted as
+    // inactive when it comes to the front. The desktop and back, as a
+    // user's click elsewhere and on the window, activates it anew.
+    SetForegroundWindow(GetDesktopWindow());
+    Sleep(200);
+    BringToFront(&run);
     TypeText(query);
     if (compact)
         PressKey('A', 1);
