@@ -18,6 +18,7 @@
 #include "app/process_heap.h"
 #include "app/process_objects.h"
 #include "catalogue/linked_list.h"
+#include "harness/program_driver.h"
 #include "catalogue/scanner.h"
 #include "catalogue/text_buffer.h"
 #include "resources/resource.h"
@@ -181,7 +182,7 @@ public:
             }
             if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0)
                 break;
-            if (GetTickCount() - start > timeoutMs) {
+            if (GetTickCount() - start > ScaledWait(timeoutMs)) {
                 keepScanning = 0;
                 return 0;
             }
