@@ -2,8 +2,8 @@
 
 #include <string.h>
 
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_objects.h"
 #include "catalogue/search_filter.h"
 #include "resources/resource.h"
 #include "ui/presentation_state.h"

@@ -5,13 +5,16 @@
 
 #include <windowsx.h>
 
-#include "app/app_messages.h"
-#include "app/error_report.h"
+#include "app/base/app_messages.h"
+#include "app/base/captions.h"
+#include "app/base/error_report.h"
+#include "app/base/hub_services.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "app/linked_copies.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
 #include "app/scan_control.h"
 #include "catalogue/result_actions.h"
+#include "catalogue/result_menu.h"
 #include "catalogue/scanner.h"
 #include "catalogue/search_filter.h"
 #include "integration/help_dialog.h"
@@ -21,12 +24,6 @@
 #include "ui/presentation_state.h"
 #include "ui/system_menu.h"
 
-// All of these belong to the user-interface thread, but for mainWindow,
-// which the scanner thread reads.
-HWND mainWindow;
-HWND resultList;
-HWND searchBox;
-HWND driveList;
 int searchMode;
 
 static HWND iconControl;
@@ -39,14 +36,20 @@ static POINT dragOffset;  // grab point relative to the window's top-left corner
 static int onTopState;
 static int selectAllArmed;  // the search box's first click has selected all
 
-static const int stringTextSize = 100;
 static const int fontFaceTextSize = 1000;
 
-void SetCaptionFromString(HWND window, int controlId, int stringId)
+// ---- What the help dialog asks of the hub ----------------------------------
+
+void StopScan()
 {
-    char text[stringTextSize] = {0};
-    LoadStringA(instance, stringId, text, sizeof(text));
-    SetDlgItemTextA(window, controlId, text);
+    keepScanning = 0;
+}
+
+int ChooseMainContentFont(HWND helpDialog)
+{
+    const int chosen = presentationState->ChooseContentFont(helpDialog, mainWindow);
+    presentationState->LayoutMainWindow(0, 0);
+    return chosen;
 }
 
 // ---- Subclassed controls ----------------------------------------------------
@@ -91,7 +94,7 @@ static LRESULT CALLBACK ResultListProc(HWND list, UINT message, WPARAM wParam, L
         const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
         if (selected != LB_ERR) {
             const LRESULT entry = SendMessageA(list, LB_GETITEMDATA, (WPARAM)selected, 0);
-            if (entry != LB_ERR)
+            if (entry != LB_ERR && entry != 0)
                 ShowResultMenu(list, reinterpret_cast<const char*>(entry),
                                GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
                                presentationState->IsExtendedContextMenu());
@@ -440,8 +443,6 @@ static LRESULT OnInitDialog(HWND window)
     awaitingLinkedText = 0;
     rescanPending = 0;
     rootIsFolder = 0;
-    shellMenu2 = NULL;
-    shellMenu3 = NULL;
 
     char face[fontFaceTextSize] = {0};
     ReadSettingText(face, sizeof(face));

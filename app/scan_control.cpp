@@ -2,12 +2,13 @@
 
 #include <string.h>
 
-#include "app/app_messages.h"
-#include "app/catalogue_lock.h"
-#include "app/error_report.h"
+#include "app/base/app_messages.h"
+#include "app/base/captions.h"
+#include "app/base/catalogue_lock.h"
+#include "app/base/error_report.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/scanner.h"
 #include "catalogue/search_filter.h"
@@ -17,7 +18,6 @@
 int rescanPending;
 int rootIsFolder;
 
-static const int stringTextSize = 100;
 static const int captionTextSize = 1000;
 // About 1 KiB per level, scanPathSize / 2 levels.
 static const SIZE_T scannerStackReserve = (SIZE_T)scanPathSize * 512;

@@ -30,10 +30,19 @@ int CreateBenchWindow(BenchWindow* bench);
 // Handles messages until benchScanDone is set or thread has ended.
 void PumpUntilScanDone(HANDLE thread);
 
+// Elements of an array.
+template <class T, unsigned N>
+constexpr unsigned CountOf(T (&)[N])
+{
+    return N;
+}
+
 // Deterministic pseudo-random numbers, so every run sees the same data.
 unsigned NextRandom(unsigned* state);
 
-int RunFilterBench(const char* pathsFile);
+// sweep: the walk at a range of prefetch distances instead of the queries.
+// repeatCount: runs per median (0: the usual 15).
+int RunFilterBench(const char* pathsFile, int sweep, int repeatCount);
 int RunScanBench(const char* root);
 
 #endif

@@ -1,15 +1,20 @@
 // The benchmark program. scripts/bench.sh runs it under Wine beside the
 // native peers and gathers every "figure:" line.
-//   sorvane_bench filter PATHS   filter passes over a generated catalogue;
-//                                writes its paths, one per line, to PATHS
+//   sorvane_bench filter PATHS [--sweep] [--repeats N]
+//                                filter passes over two generated catalogues;
+//                                writes their paths, one per line, to PATHS;
+//                                --sweep times the walk at a range of
+//                                prefetch distances instead of the queries;
+//                                --repeats N runs per median instead of 15
 //   sorvane_bench scan ROOT      scan rate and memory over the tree at ROOT
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
-#include "app/app_messages.h"
+#include "app/base/app_messages.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
 #include "bench/bench_common.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/text_buffer.h"
@@ -110,8 +115,20 @@ void PumpUntilScanDone(HANDLE thread)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || (strcmp(argv[1], "filter") != 0 && strcmp(argv[1], "scan") != 0)) {
-        fprintf(stderr, "usage: sorvane_bench filter PATHS | scan ROOT\n");
+    int sweep = 0;
+    int repeatCount = 0;
+    int usable = argc >= 3 && (strcmp(argv[1], "filter") == 0 || strcmp(argv[1], "scan") == 0);
+    for (int i = 3; usable && i < argc; ++i) {
+        if (strcmp(argv[1], "filter") == 0 && strcmp(argv[i], "--sweep") == 0)
+            sweep = 1;
+        else if (strcmp(argv[1], "filter") == 0 && strcmp(argv[i], "--repeats") == 0 &&
+                 i + 1 < argc && atoi(argv[i + 1]) > 0)
+            repeatCount = atoi(argv[++i]);
+        else
+            usable = 0;
+    }
+    if (!usable) {
+        fprintf(stderr, "usage: sorvane_bench filter PATHS [--sweep] [--repeats N] | scan ROOT\n");
         return 2;
     }
     instance = GetModuleHandleA(NULL);
@@ -123,5 +140,5 @@ int main(int argc, char** argv)
         fprintf(stderr, "cannot create the process-wide objects\n");
         return 1;
     }
-    return strcmp(argv[1], "filter") == 0 ? RunFilterBench(argv[2]) : RunScanBench(argv[2]);
+    return strcmp(argv[1], "filter") == 0 ? RunFilterBench(argv[2], sweep, repeatCount) : RunScanBench(argv[2]);
 }

@@ -7,8 +7,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "app/process_heap.h"
-#include "app/process_objects.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "bench/bench_common.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/scanner.h"

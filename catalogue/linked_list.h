@@ -3,12 +3,15 @@
 // whoever pops an element frees it. Cursor misuse ends the process.
 //
 // The operations are inline: the search filter walks a million entries per
-// keystroke through MoveCursor and GetAtCursor.
+// keystroke through MoveCursor and GetAtCursor. A step forward prefetches
+// by address ahead of the node and its element (catalogue/prefetch.h), so
+// that the walk does not wait on each node before the next.
 #ifndef SORVANE_CATALOGUE_LINKED_LIST_H
 #define SORVANE_CATALOGUE_LINKED_LIST_H
 
-#include "app/error_report.h"
-#include "app/process_heap.h"
+#include "app/base/error_report.h"
+#include "app/base/process_heap.h"
+#include "catalogue/prefetch.h"
 
 struct ListNode {
     ListNode* next;
@@ -106,6 +109,10 @@ inline int LinkedList::MoveCursor(int cursor, int steps)
                 cursorState[cursor] = PastLast;
                 break;
             }
+        }
+        if (node) {
+            PrefetchAhead(node, walkAheadBytes);
+            PrefetchAhead(node->data, walkAheadBytes);
         }
     } else {
         if (cursorState[cursor] == BeforeFirst)

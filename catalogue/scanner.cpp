@@ -2,12 +2,12 @@
 
 #include <string.h>
 
-#include "app/app_messages.h"
-#include "app/catalogue_lock.h"
-#include "app/error_report.h"
-#include "app/main_window.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
+#include "app/base/app_messages.h"
+#include "app/base/catalogue_lock.h"
+#include "app/base/error_report.h"
+#include "app/base/main_window_handles.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "catalogue/linked_list.h"
 #include "resources/resource.h"
 

@@ -1,9 +1,9 @@
 #include "catalogue/search_filter.h"
 
-#include "app/catalogue_lock.h"
-#include "app/error_report.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
+#include "app/base/catalogue_lock.h"
+#include "app/base/error_report.h"
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "catalogue/display_text.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/text_buffer.h"

@@ -1,6 +1,6 @@
 #include "catalogue/text_buffer.h"
 
-#include "app/error_report.h"
+#include "app/base/error_report.h"
 
 #include <string.h>
 

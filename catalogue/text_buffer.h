@@ -3,7 +3,7 @@
 #ifndef SORVANE_CATALOGUE_TEXT_BUFFER_H
 #define SORVANE_CATALOGUE_TEXT_BUFFER_H
 
-#include "app/process_heap.h"
+#include "app/base/process_heap.h"
 
 class TextBuffer {
 public:

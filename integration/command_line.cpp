@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "app/error_report.h"
-#include "app/process_heap.h"
+#include "app/base/error_report.h"
+#include "app/base/process_heap.h"
 #include "integration/argument_split.h"
 #include "integration/settings.h"
 

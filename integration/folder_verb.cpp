@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <string.h>
 
+#include "app/base/owners.h"
 #include "integration/settings.h"
 
 namespace {
@@ -30,21 +31,20 @@ int InstallFolderVerb(const char* executablePath)
 {
     char command[commandSize];
     FormatCommand(executablePath, command);
-    HKEY key = NULL;
+    OwnedKey key;
     // Creates the verb key as well when it is missing.
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, commandKeyPath, 0, const_cast<char*>("REG_SZ"), 0,
-                        KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
+                        KEY_WRITE, NULL, &key.key, NULL) != ERROR_SUCCESS)
         return 0;
-    LONG status = RegSetValueExA(key, NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
+    LONG status = RegSetValueExA(key.key, NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
                                  (DWORD)strlen(command) + 1);
-    RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
 
 int IsFolderVerbInstalled(const char* executablePath)
 {
-    HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, commandKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    OwnedKey key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, commandKeyPath, 0, KEY_READ, &key.key) != ERROR_SUCCESS)
         return 0;
     // One byte more than a command can have, so a stored text of the full
     // size still reads back terminated.
@@ -52,8 +52,7 @@ int IsFolderVerbInstalled(const char* executablePath)
     ZeroMemory(stored, sizeof(stored));
     DWORD size = commandSize;
     LONG status =
-        RegQueryValueExA(key, NULL, NULL, NULL, reinterpret_cast<BYTE*>(stored), &size);
-    RegCloseKey(key);
+        RegQueryValueExA(key.key, NULL, NULL, NULL, reinterpret_cast<BYTE*>(stored), &size);
     if (status != ERROR_SUCCESS)
         return 0;
     char command[commandSize];
@@ -63,34 +62,36 @@ int IsFolderVerbInstalled(const char* executablePath)
 
 int RemoveFolderVerb()
 {
-    HKEY shell = NULL;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, verbParentPath, 0, NULL, 0, KEY_WRITE, NULL, &shell,
+    OwnedKey shell;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, verbParentPath, 0, NULL, 0, KEY_WRITE, NULL, &shell.key,
                         NULL) != ERROR_SUCCESS)
         return 0;
     // A key goes only once it is empty: the command first.
-    RegDeleteKeyA(shell, commandKeyName);
-    RegDeleteKeyA(shell, verbKeyName);
-    RegCloseKey(shell);
+    RegDeleteKeyA(shell.key, commandKeyName);
+    RegDeleteKeyA(shell.key, verbKeyName);
     return 1;
 }
 
 int RemoveStoredSettings()
 {
-    HKEY settings = NULL;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, NULL, 0, KEY_WRITE, NULL,
-                        &settings, NULL) == ERROR_SUCCESS) {
-        // FontFace goes with the key itself.
-        for (int id = 0; id < numericSettingCount; ++id)
-            RegDeleteValueA(settings, settingNames[id]);
-        RegCloseKey(settings);
+    {
+        OwnedKey settings;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, settingsKeyPath, 0, NULL, 0, KEY_WRITE, NULL,
+                            &settings.key, NULL) == ERROR_SUCCESS) {
+            // FontFace goes with the key itself.
+            for (int id = 0; id < numericSettingCount; ++id)
+                RegDeleteValueA(settings.key, settingNames[id]);
+        }
     }
-    HKEY software = NULL;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, NULL, 0, KEY_WRITE, NULL, &software,
-                        NULL) == ERROR_SUCCESS) {
-        // The vendor key stays while another product of ours is under it.
-        RegDeleteKeyA(software, productKeyName);
-        RegDeleteKeyA(software, vendorKeyName);
-        RegCloseKey(software);
+    {
+        // The settings key is closed before its parent's keys are deleted.
+        OwnedKey software;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, NULL, 0, KEY_WRITE, NULL,
+                            &software.key, NULL) == ERROR_SUCCESS) {
+            // The vendor key stays while another product of ours is under it.
+            RegDeleteKeyA(software.key, productKeyName);
+            RegDeleteKeyA(software.key, vendorKeyName);
+        }
     }
     return RemoveFolderVerb();
 }

@@ -2,25 +2,16 @@
 
 #include <shellapi.h>
 
-#include "app/main_window.h"
-#include "app/process_objects.h"
-#include "catalogue/scanner.h"
+#include "app/base/captions.h"
+#include "app/base/hub_services.h"
+#include "app/base/process_objects.h"
 #include "integration/folder_verb.h"
+#include "integration/help_text.h"
 #include "integration/self_removal.h"
-#include "integration/unpacker.h"
 #include "resources/resource.h"
 #include "ui/presentation_state.h"
 
 namespace {
-
-const int stringSize = 100;
-
-void SetVerbCaption(HWND dialog, int stringId)
-{
-    char caption[stringSize] = {0};
-    LoadStringA(instance, stringId, caption, sizeof(caption));
-    SetDlgItemTextA(dialog, IDC_HELP_VERB, caption);
-}
 
 void OnInitDialog(HWND dialog)
 {
@@ -34,7 +25,8 @@ void OnInitDialog(HWND dialog)
     if (text)
         HeapFree(GetProcessHeap(), 0, text);
 
-    SetVerbCaption(dialog, IsFolderVerbInstalled(modulePath) ? IDS_REMOVE_VERB : IDS_INSTALL_VERB);
+    SetCaptionFromString(dialog, IDC_HELP_VERB,
+                         IsFolderVerbInstalled(modulePath) ? IDS_REMOVE_VERB : IDS_INSTALL_VERB);
     SetFocus(GetDlgItem(dialog, IDC_HELP_CLOSE));
     presentationState->ApplyHelpFonts(dialog);
     presentationState->LayoutHelpDialog(dialog, 0, 0);
@@ -42,7 +34,7 @@ void OnInitDialog(HWND dialog)
 
 void OpenWebSite()
 {
-    char url[stringSize] = {0};
+    char url[stringTextSize] = {0};
     LoadStringA(instance, IDS_WEB_URL, url, sizeof(url));
     ShellExecuteA(NULL, NULL, url, NULL, NULL, SW_SHOWNORMAL);
 }
@@ -53,21 +45,21 @@ void ToggleFolderVerb(HWND dialog)
 {
     if (IsFolderVerbInstalled(modulePath)) {
         if (RemoveFolderVerb())
-            SetVerbCaption(dialog, IDS_INSTALL_VERB);
+            SetCaptionFromString(dialog, IDC_HELP_VERB, IDS_INSTALL_VERB);
     } else if (InstallFolderVerb(modulePath)) {
-        SetVerbCaption(dialog, IDS_REMOVE_VERB);
+        SetCaptionFromString(dialog, IDC_HELP_VERB, IDS_REMOVE_VERB);
     }
 }
 
 void Uninstall(HWND dialog)
 {
-    char question[stringSize] = {0};
+    char question[stringTextSize] = {0};
     LoadStringA(instance, IDS_CONFIRM_UNINSTALL, question, sizeof(question));
     if (MessageBoxA(dialog, question, productTitle, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     RemoveStoredSettings();
     LaunchSelfRemoval(GetProcessHeap(), instance);
-    keepScanning = 0;
+    StopScan();
     // Ends this dialog's modal loop and then the program's, while the main
     // window still exists: nothing is saved, and the process ends so that
     // the stub can delete its file.
@@ -76,10 +68,9 @@ void Uninstall(HWND dialog)
 
 void PickContentFont(HWND dialog)
 {
-    presentationState->ChooseContentFont(dialog, mainWindow);
+    ChooseMainContentFont(dialog);
     // Whether or not a font was chosen: a preview may have changed it.
     presentationState->LayoutHelpDialog(dialog, 0, 0);
-    presentationState->LayoutMainWindow(0, 0);
 }
 
 INT_PTR OnCommand(HWND dialog, int id)

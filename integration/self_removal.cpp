@@ -2,7 +2,8 @@
 
 #include <string.h>
 
-#include "app/error_report.h"
+#include "app/base/error_report.h"
+#include "app/base/owners.h"
 #include "integration/unpacker.h"
 #include "resources/resource.h"
 
@@ -33,17 +34,16 @@ int WriteStub(HANDLE heap, const void* packed, DWORD packedSize, const char* stu
         return 0;
     }
     int written = 0;
-    HANDLE file = CreateFileA(stubPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        ReportLastError(NULL, 0, 0, NULL);
-    } else {
+    {
+        OwnedHandle file(CreateFileA(stubPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, NULL));
         DWORD done = 0;
-        if (WriteFile(file, image, (DWORD)imageSize, &done, NULL) && done == imageSize)
+        if (!file.Holds())
+            ReportLastError(NULL, 0, 0, NULL);
+        else if (WriteFile(file.handle, image, (DWORD)imageSize, &done, NULL) && done == imageSize)
             written = 1;
         else
             ReportLastError(NULL, 0, 0, NULL);
-        CloseHandle(file);
     }
     HeapFree(heap, 0, image);
     return written;
@@ -53,24 +53,17 @@ int WriteStub(HANDLE heap, const void* packed, DWORD packedSize, const char* stu
 // hands it ownPath. Returns 1 when the stub runs.
 int StartStub(const char* stubPath, const char* ownPath)
 {
-    // Inheritable, with the default security: only this user's processes
-    // may open the pipe, so no one else can hand the stub a path.
-    SECURITY_ATTRIBUTES attributes;
-    ZeroMemory(&attributes, sizeof(attributes));
-    attributes.nLength = sizeof(attributes);
-    attributes.bInheritHandle = TRUE;
-    HANDLE readEnd = NULL;
-    HANDLE writeEnd = NULL;
-    if (!CreatePipe(&readEnd, &writeEnd, &attributes, pathSize)) {
+    // Declared in this order, the write end is closed first, then the read end.
+    OwnedHandle readEnd;
+    OwnedHandle writeEnd;
+    if (!CreateStubPipe(&readEnd.handle, &writeEnd.handle, pathSize)) {
         ReportLastError(NULL, 0, 0, NULL);
         return 0;
     }
     // A child started with inherited handles and no standard handles of its
     // own takes this as its standard input.
-    if (!SetStdHandle(STD_INPUT_HANDLE, readEnd)) {
+    if (!SetStdHandle(STD_INPUT_HANDLE, readEnd.handle)) {
         ReportLastError(NULL, 0, 0, NULL);
-        CloseHandle(writeEnd);
-        CloseHandle(readEnd);
         return 0;
     }
     STARTUPINFOA startup;
@@ -80,21 +73,41 @@ int StartStub(const char* stubPath, const char* ownPath)
     ZeroMemory(&process, sizeof(process));
     if (!CreateProcessA(stubPath, NULL, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
         ReportLastError(NULL, 0, 0, NULL);
-        CloseHandle(writeEnd);
-        CloseHandle(readEnd);
         return 0;
     }
     // The stub is not waited for: it waits for this process to end.
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     DWORD done = 0;
-    WriteFile(writeEnd, ownPath, (DWORD)strlen(ownPath), &done, NULL);
-    CloseHandle(writeEnd);
-    CloseHandle(readEnd);
+    WriteFile(writeEnd.handle, ownPath, (DWORD)strlen(ownPath), &done, NULL);
     return 1;
 }
 
 }  // namespace
+
+int CreateStubPipe(HANDLE* readEnd, HANDLE* writeEnd, DWORD size)
+{
+    // Inheritable, with the default security: only this user's processes
+    // may open the pipe, so no one else can hand the stub a path.
+    SECURITY_ATTRIBUTES attributes;
+    ZeroMemory(&attributes, sizeof(attributes));
+    attributes.nLength = sizeof(attributes);
+    attributes.bInheritHandle = TRUE;
+    *readEnd = NULL;
+    *writeEnd = NULL;
+    if (!CreatePipe(readEnd, writeEnd, &attributes, size))
+        return 0;
+    if (!SetHandleInformation(*writeEnd, HANDLE_FLAG_INHERIT, 0)) {
+        const DWORD error = GetLastError();
+        CloseHandle(*writeEnd);
+        CloseHandle(*readEnd);
+        *readEnd = NULL;
+        *writeEnd = NULL;
+        SetLastError(error);
+        return 0;
+    }
+    return 1;
+}
 
 void LaunchSelfRemoval(HANDLE heap, HINSTANCE module)
 {

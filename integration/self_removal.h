@@ -11,4 +11,10 @@
 // the program whatever happened.
 void LaunchSelfRemoval(HANDLE heap, HINSTANCE module);
 
+// The pipe that hands the stub the path: suggested size size bytes, only the
+// read end inheritable (a stub holding the write end too would keep its own
+// pipe open). 1 on success; on failure nothing is left open and the system's
+// error is the last error.
+int CreateStubPipe(HANDLE* readEnd, HANDLE* writeEnd, DWORD size);
+
 #endif

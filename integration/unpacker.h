@@ -1,5 +1,6 @@
 // The decoder of the packed resources (type RT_PACKED): the raw aPLib
-// stream that tools/pack_resource writes, and the loader of the help text.
+// stream that tools/pack_resource writes. The loaders that find the
+// resources are integration/help_text and integration/self_removal.
 //
 // The decoding functions use nothing of the platform, so the build's own
 // packer links them to check what it wrote.
@@ -20,16 +21,5 @@ int UnpackBounded(const unsigned char* packed, size_t packedLength, unsigned cha
 // The form the loaders call: the number of bytes written. A damaged stream
 // yields what could be decoded within the bounds.
 size_t UnpackStream(const void* packed, size_t packedLength, void* output, size_t capacity);
-
-#ifdef _WIN32
-#include <windows.h>
-
-// Unpacks resource IDR_HELP_TEXT of module into a zero-filled block of
-// 4 x its packed size + 1 bytes from heap, so the text is NUL-terminated.
-// On success *text holds the block (free it with HeapFree on heap), or null
-// when the resource is shorter than 2 bytes. Failures of the resource
-// functions are reported; a failed allocation shows "Out of Memory".
-int LoadHelpText(HANDLE heap, HINSTANCE module, char** text);
-#endif
 
 #endif

@@ -4,7 +4,15 @@
 # the same data in the same run. Every figure is one line of the form
 #   figure: NAME VALUE UNIT
 # Benchmarks are not tests: nothing here fails on a slow figure.
+# Options for shorter runs while working on the filter, passed to its
+# benchmark program: --repeats N (runs per median, 15 by default) and
+# --sweep (the walk at a range of prefetch distances, and nothing else).
 set -euo pipefail
+filter_args=("$@")
+sweep_only=0
+for arg in "$@"; do
+    [ "$arg" = --sweep ] && sweep_only=1
+done
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 export BUILD_DIR=$build
@@ -21,6 +29,9 @@ rm -rf "$data"
 mkdir -p "$data"
 figures=$data/figures.txt
 : > "$figures"
+
+echo "== The shipped programs, whole and by section"
+bash "$root/scripts/program-sizes.sh" | tee -a "$figures"
 
 figure() {  # NAME VALUE UNIT
     echo "figure: $1 $2 $3" | tee -a "$figures"
@@ -53,7 +64,11 @@ echo "== Filter over two catalogues of 1,000,000 entries: realistic (real_) and 
 # paths.txt.generated; each query's "grep:" line names its rarest word and
 # the number of leading paths its pass walks.
 paths=$data/paths.txt
-wine "$bench_exe" filter "$(winepath -w "$paths")" | tee "$data/filter.txt" | tee -a "$figures"
+wine "$bench_exe" filter "$(winepath -w "$paths")" "${filter_args[@]}" | tee "$data/filter.txt" | tee -a "$figures"
+if [ "$sweep_only" = 1 ]; then
+    echo "All figures: $figures"
+    exit 0
+fi
 
 # Native grep over the same paths, one per line, whole process. Its count
 # must be read through a pipe: GNU grep stops at the first match when its
@@ -71,17 +86,19 @@ while read -r _ name lines word; do
 done < <(grep '^grep: ' "$data/filter.txt")
 rm -f "$data/walked.txt"
 
-# One line per query: time, times the floor over the same bytes, percent of
-# grep's time over the same paths.
+# One line per query: time, times the floor over the same bytes, times the
+# walk alone over the same entries, percent of grep's time over the same
+# paths.
 awk '$1 == "query:" { q[++n] = $2; text[$2] = substr($0, index($0, $3)) }
      $1 == "figure:" { v[$2] = $3 }
      END {
          printf "walk alone: real %.3f ms (%.2f x floor), gen %.3f ms (%.2f x floor)\n",
                 v["real_walk"], v["real_walk_vs_floor"], v["gen_walk"], v["gen_walk_vs_floor"]
-         printf "%-22s %9s %8s %8s %9s  %s\n", "query", "ms", "x floor", "% grep", "walked", "words"
+         printf "%-22s %9s %8s %7s %8s %9s  %s\n", "query", "ms", "x floor", "x walk", "% grep",
+                "walked", "words"
          for (i = 1; i <= n; ++i)
-             printf "%-22s %9.3f %8.2f %8.1f %9d  %s\n", q[i], v[q[i]], v[q[i] "_vs_floor"],
-                    v[q[i] "_vs_grep"], v[q[i] "_walked"], text[q[i]]
+             printf "%-22s %9.3f %8.2f %7.2f %8.1f %9d  %s\n", q[i], v[q[i]], v[q[i] "_vs_floor"],
+                    v[q[i] "_vs_walk"], v[q[i] "_vs_grep"], v[q[i] "_walked"], text[q[i]]
      }' "$figures"
 
 echo "== Scan of a generated tree"

@@ -12,3 +12,8 @@ for arch in i686 x86_64; do
         -DCMAKE_BUILD_TYPE=Release > /dev/null
     cmake --build "$build/$arch"
 done
+
+# What a user downloads: each program's size.
+for arch in i686 x86_64; do
+    echo "$build/$arch/sorvane.exe: $(stat -c %s "$build/$arch/sorvane.exe") bytes"
+done

@@ -9,9 +9,9 @@
 
 #include <windows.h>
 
+#include "app/base/process_heap.h"
+#include "app/base/process_objects.h"
 #include "app/main_window.h"
-#include "app/process_heap.h"
-#include "app/process_objects.h"
 #include "catalogue/linked_list.h"
 #include "catalogue/scanner.h"
 #include "catalogue/text_buffer.h"
@@ -23,22 +23,6 @@
 // handles every message.
 inline INT_PTR CALLBACK FixtureUnusedDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
-    return FALSE;
-}
-
-// The help dialog's stand-in procedure: lays out on WM_SIZE and WM_SIZING.
-inline INT_PTR CALLBACK FixtureHelpDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
-{
-    if (!presentationState)
-        return FALSE;
-    if (message == WM_SIZE) {
-        presentationState->LayoutHelpDialog(dialog, lParam, WM_SIZE);
-        return FALSE;
-    }
-    if (message == WM_SIZING) {
-        presentationState->LayoutHelpDialog(dialog, lParam, WM_SIZING);
-        return TRUE;
-    }
     return FALSE;
 }
 

@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <stdlib.h>
 
@@ -13,33 +14,95 @@
 #include "integration/settings.h"
 #include "program_session.h"
 #include "resources/resource.h"
+#include "stress_support.h"
+#include "temp_tree.h"
 
 namespace {
 
 // A small tree in the temporary folder: four entries.
-struct SmallTree {
-    std::string root;
-
-    SmallTree()
+struct SmallTree : TempTree {
+    SmallTree() : TempTree("sorvane-e2e")
     {
-        char temp[MAX_PATH] = {0};
-        GetTempPathA(sizeof(temp), temp);
-        root = std::string(temp) + "sorvane-e2e";
-        CreateDirectoryA(root.c_str(), NULL);
-        CreateDirectoryA((root + "\\Sub").c_str(), NULL);
-        for (const char* name : {"\\Alpha.txt", "\\beta.doc", "\\Sub\\Gamma.txt"}) {
-            HANDLE file = CreateFileA((root + name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, NULL);
-            CloseHandle(file);
-        }
+        for (const char* name : {"Sub\\", "Alpha.txt", "beta.doc", "Sub\\Gamma.txt"})
+            Add(name);
     }
 };
 
 const int smallTreeEntries = 4;
-// Large enough that a scan of it is still running seconds after it starts.
-const char largeTree[] = "Z:\\usr";
+
+// The ids of the running processes of the program file's name.
+std::vector<DWORD> ProgramProcesses()
+{
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, "sorvane.exe") == 0)
+            ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+int ProcessEnded(DWORD id)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process)
+        return 1;
+    const int ended = WaitForSingleObject(process, ScaledWait(5000)) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
 
 }  // namespace
+
+// A program left running by a failed test moves the next test's window and
+// answers its broadcasts: the driver must end what it started on every path.
+TEST_CASE("every program the driver starts is ended, whatever becomes of the test")
+{
+    SmallTree tree;
+    SUBCASE("a start that sees no window in time ends the process it made")
+    {
+        const std::vector<DWORD> before = ProgramProcesses();
+        ProgramRun run;
+        // No window exists the moment the process is made.
+        CHECK(StartProgram(&run, "\"" + tree.root + "\"", 0) == 0);
+        CHECK(run.process.hProcess == NULL);
+        CHECK(ProgramProcesses() == before);
+    }
+    SUBCASE("a run left by a failed assertion ends its program")
+    {
+        DWORD id = 0;
+        try {
+            ProgramRun run;
+            REQUIRE(StartProgram(&run, "\"" + tree.root + "\""));
+            id = run.process.dwProcessId;
+            throw 1;  // what a failed REQUIRE does
+        } catch (int) {
+        }
+        REQUIRE(id != 0);
+        CHECK(ProcessEnded(id));
+    }
+    SUBCASE("a session whose set-up fails ends its program")
+    {
+        DWORD id = 0;
+        try {
+            struct FailingSession : Session {
+                explicit FailingSession(const std::string& arguments, DWORD* id) : Session(arguments)
+                {
+                    *id = run.process.dwProcessId;
+                    throw 1;
+                }
+            };
+            FailingSession session("\"" + tree.root + "\"", &id);
+        } catch (int) {
+        }
+        REQUIRE(id != 0);
+        CHECK(ProcessEnded(id));
+    }
+}
 
 TEST_CASE("a folder argument is scanned at once and typed capitals filter in lower case")
 {
@@ -100,7 +163,7 @@ TEST_CASE("the keyboard moves the selection and the focus ring")
 
 TEST_CASE("Esc stops a running scan, and closes and saves when idle")
 {
-    Session session(largeTree);
+    Session session(Quoted(StressTree()));
     REQUIRE(WaitUntil([&] { return atoi(ControlText(session.run.window, IDC_STATUS).c_str()) > 0; },
                       10000));
     PressKey(VK_ESCAPE);
@@ -119,7 +182,7 @@ TEST_CASE("Esc stops a running scan, and closes and saves when idle")
 
 TEST_CASE("a drive chosen during a scan is scanned once the scan has stopped")
 {
-    Session session(largeTree);
+    Session session(Quoted(StressTree()));
     REQUIRE(WaitUntil([&] { return IsScanning(&session.run); }, 10000));
     const HWND drives = session.Control(IDC_DRIVE_LIST);
     std::vector<std::string> items = ListItems(drives);
@@ -183,7 +246,7 @@ TEST_CASE("dropped paths choose the folder to scan")
 
 TEST_CASE("quitting during a large scan ends the process at once with exit code 0")
 {
-    Session session(largeTree);
+    Session session(Quoted(StressTree()));
     REQUIRE(WaitUntil([&] { return IsScanning(&session.run); }, 10000));
     Sleep(500);
     const DWORD start = GetTickCount();

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "app/error_report.h"
+#include "app/base/error_report.h"
 #include "harness/child_process.h"
 #include "resources/resource.h"
 

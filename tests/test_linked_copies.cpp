@@ -13,32 +13,21 @@
 
 #include "harness/program_driver.h"
 #include "resources/resource.h"
+#include "temp_tree.h"
 
 namespace {
 
 // A folder of its own for each copy, so each list shows its own catalogue.
-struct CopyTree {
-    std::string root;
-
-    explicit CopyTree(const char* name)
+struct CopyTree : TempTree {
+    explicit CopyTree(const char* name) : TempTree((std::string("sorvane-link-") + name).c_str())
     {
-        char temp[MAX_PATH] = {0};
-        GetTempPathA(sizeof(temp), temp);
-        root = std::string(temp) + "sorvane-link-" + name;
-        CreateDirectoryA(root.c_str(), NULL);
-        for (const char* file : {"-gamma.txt", "-delta.txt"}) {
-            std::string path = root + "\\" + name + file;
-            HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, NULL);
-            CloseHandle(handle);
-        }
+        for (const char* file : {"-gamma.txt", "-delta.txt"})
+            Add(name + std::string(file));
     }
 };
 
 struct Copy {
     ProgramRun run;
-    Copy() { ZeroMemory(&run, sizeof(run)); }
-    ~Copy() { StopProgram(&run); }
     int Start(const CopyTree& tree, int linked)
     {
         std::string arguments = (linked ? "/LinkMode=1 \"" : "\"") + tree.root + "\"";

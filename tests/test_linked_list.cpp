@@ -1,5 +1,9 @@
 #include <doctest/doctest.h>
 
+#include <windows.h>
+
+#include <stdint.h>
+
 #include "catalogue/linked_list.h"
 #include "harness/child_process.h"
 
@@ -214,4 +218,29 @@ TEST_CASE("the diagnostic readers take any cursor number")
         CHECK(list.CursorStateOf(cursor) == BeforeFirst);
         CHECK(list.CursorNodeOf(cursor) == NULL);
     }
+}
+
+TEST_CASE("a walk takes any data pointer, however far from readable memory")
+{
+    // A step forward asks for the memory ahead of its node and of its data
+    // by address; that may never read it, whatever the pointers hold.
+    char* reserved = static_cast<char*>(VirtualAlloc(NULL, 65536, MEM_RESERVE, PAGE_NOACCESS));
+    REQUIRE(reserved != NULL);
+    void* const data[] = {NULL, reserved, reserved + 65535,
+                          reinterpret_cast<void*>(UINTPTR_MAX - 100), reinterpret_cast<void*>(1)};
+    LinkedList list;
+    for (void* element : data)
+        list.PushBack(element);
+    const unsigned count = sizeof(data) / sizeof(data[0]);
+    int cursor = list.AllocCursor();
+    unsigned visited = 0;
+    void* element = &visited;
+    while (list.MoveCursor(cursor, 1) == 1 && list.GetAtCursor(cursor, &element)) {
+        if (visited < count)
+            CHECK(element == data[visited]);
+        ++visited;
+    }
+    list.FreeCursor(cursor);
+    CHECK(visited == count);
+    VirtualFree(reserved, 0, MEM_RELEASE);
 }

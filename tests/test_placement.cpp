@@ -5,17 +5,14 @@
 #include <windows.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 #include "harness/program_driver.h"
 #include "integration/settings.h"
 #include "main_window_fixture.h"
 #include "ui/placement.h"
 #include "ui/presentation_state.h"
-
-static void ForgetStoredSettings()
-{
-    RegDeleteKeyA(HKEY_CURRENT_USER, settingsKeyPath);
-    ZeroMemory(&settingsOverride, sizeof(settingsOverride));
-}
 
 static RECT WindowPlace(HWND window)
 {
@@ -61,11 +58,22 @@ TEST_CASE("the title drops the link mark or the scan root")
     CHECK(titleFor("c:") == "Sorvane - Linked - [c:]");
     CHECK(titleFor(NULL) == "Sorvane - Linked");
     CHECK(titleFor("D:\\Data") == "Sorvane - Linked - [D:\\Data]");
+
+    // A root as long as a scan root may be is cut to the title's room, which
+    // still begins as the short ones do and ends in its terminator.
+    std::string longRoot(32766, 'x');
+    presentationState->UpdateTitle("Sorvane", longRoot.c_str());
+    std::vector<char> title(65536, 'y');
+    int length = GetWindowTextA(fixture.window, title.data(), (int)title.size());
+    CHECK(length > 100);
+    CHECK(length < 1000);
+    CHECK(std::string(title.data(), 21) == "Sorvane - Linked - [x");
+    CHECK(std::string(title.data()).size() == (size_t)length);
 }
 
 TEST_CASE("placement is stored from the wrong rectangle or comes back elsewhere")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
     presentationState->SetContextMenuMode(1);
@@ -98,7 +106,7 @@ TEST_CASE("placement is stored from the wrong rectangle or comes back elsewhere"
         CHECK(place.right - place.left == 600);
         CHECK(place.bottom - place.top == 400);
     }
-    ForgetStoredSettings();
+    ClearStoredSettings();
 }
 
 // The face the system actually draws font with (a missing face is replaced).
@@ -143,7 +151,7 @@ static doctest::String OtherInstalledFace(const char* avoid)
 
 TEST_CASE("the stored font is the one described, not the one in use")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     MainWindowFixture fixture;
     REQUIRE(fixture.window);
     REQUIRE(presentationState->contentFont);
@@ -170,7 +178,7 @@ TEST_CASE("the stored font is the one described, not the one in use")
     char face[1000] = {0};
     CHECK(ReadSettingText(face, sizeof(face)) == 1);
     CHECK(doctest::String(face) == faceInUse);
-    ForgetStoredSettings();
+    ClearStoredSettings();
 }
 
 // ---- The real program ------------------------------------------------------

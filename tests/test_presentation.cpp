@@ -7,6 +7,9 @@
 #include <commdlg.h>
 #include <string.h>
 
+#include <vector>
+
+#include "help_dialog_fixture.h"
 #include "main_window_fixture.h"
 #include "resources/resource.h"
 #include "ui/layout.h"
@@ -67,15 +70,46 @@ static SIZE FrameExtra(HWND window)
     return extra;
 }
 
-static void CheckPlacedAsComputed(HWND window, const ControlPlacement* controls, int count)
+struct Place {
+    int id;
+    int x, y, width, height;
+};
+
+// The layout tables of the two modes for a client of W by H, written out
+// from the tables, not from the code: the real window must match them with
+// the metrics it measures.
+static std::vector<Place> TableLayout(int W, int H, const Metrics& m, int K, int compact)
 {
-    for (int i = 0; i < count; i++) {
-        CAPTURE(controls[i].id);
-        RECT place = MainWindowFixture::PlaceOf(GetDlgItem(window, controls[i].id));
-        CHECK(place.left == controls[i].x);
-        CHECK(place.top == controls[i].y);
-        CHECK(place.right - place.left == controls[i].width);
-        CHECK(place.bottom - place.top == controls[i].height);
+    const int R = m.T + 8;
+    const int B = m.T + 4;
+    if (compact)
+        return {{IDC_ICON_IMAGE, 5, (m.T - 10) / 2 + 5, 18, 18},
+                {IDC_SEARCH_BOX, 28, 5, W - K - 38, R},
+                {IDC_INTERFACE_DETAIL, W - K - 5, 5, K, R},
+                {IDC_RESULT_LIST, 5, R + 10, W - 10, H - R - 15}};
+    const int M = (W - K - 20) / 2;
+    const int column = W - K - 5;
+    return {{IDC_SEARCH_BOX, 5, 5, M, R},
+            {IDC_STATUS, M + 10, 5, M, R},
+            {IDC_INTERFACE_DETAIL, column, 5, K, R},
+            {IDC_RESULT_LIST, 5, R + 10, W - K - 15, H - R - 15},
+            {IDC_REFRESH, column, H - 3 * R - 2 * B - 25, K, R},
+            {IDC_DRIVE_LIST, column, R + 10, K, H - 4 * R - 2 * B - 40},
+            {IDC_ON_TOP, column, H - 2 * R - 2 * B - 20, K, B},
+            {IDC_SEARCH_MODE, column, H - 2 * R - B - 15, K, B},
+            {IDC_HELP_BUTTON, column, H - 2 * R - 10, K, R},
+            {IDC_EXIT, column, H - R - 5, K, R}};
+}
+
+static void CheckPlacedAsTable(HWND window, const std::vector<Place>& places)
+{
+    for (const Place& expected : places) {
+        CAPTURE(expected.id);
+        RECT place = MainWindowFixture::PlaceOf(GetDlgItem(window, expected.id));
+        CHECK(place.left == expected.x);
+        CHECK(place.top == expected.y);
+        CHECK(place.right - place.left == expected.width);
+        CHECK(place.bottom - place.top == expected.height);
     }
 }
 
@@ -153,9 +187,7 @@ TEST_CASE("a mode switch moves the window, misses a control or leaves the old la
         // The size report that the frame change caused laid out the compact mode.
         const Metrics m = MeasureGuiFont(window);
         const int K = TextWidth(window, "Comp&act") + 2 * m.A;
-        MainWindowLayout expected =
-            ComputeMainLayout(clientAfter.cx, clientAfter.cy, m.A, m.T, K, interfaceDetailCompact);
-        CheckPlacedAsComputed(window, expected.controls, expected.count);
+        CheckPlacedAsTable(window, TableLayout(clientAfter.cx, clientAfter.cy, m, K, 1));
 
         SUBCASE("and back: caption again, same rectangle, client shorter again")
         {
@@ -201,9 +233,7 @@ TEST_CASE("the measured layout differs from the arithmetic or ignores the captio
     {
         const int K = TextWidth(window, "Exp&anded") + 2 * m.A;
         const SIZE client = ClientSize(window);
-        MainWindowLayout expected =
-            ComputeMainLayout(client.cx, client.cy, m.A, m.T, K, interfaceDetailExpanded);
-        CheckPlacedAsComputed(window, expected.controls, expected.count);
+        CheckPlacedAsTable(window, TableLayout(client.cx, client.cy, m, K, 0));
         CHECK(fixture.PlaceOf(IDC_INTERFACE_DETAIL).right - fixture.PlaceOf(IDC_INTERFACE_DETAIL).left == K);
     }
     SUBCASE("a mode box without a caption counts as 100 pixels wide")
@@ -288,26 +318,11 @@ TEST_CASE("a window too small for its controls makes the layout fail")
     CHECK(list.bottom - list.top > 0);
 }
 
-// Help dialog from template 108, owned by the fixture's main window.
-struct HelpDialogFixture {
-    HWND dialog;
-    explicit HelpDialogFixture(HWND owner)
-    {
-        dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_HELP), owner,
-                                    FixtureHelpDialogProc, 0);
-    }
-    ~HelpDialogFixture()
-    {
-        if (dialog)
-            DestroyWindow(dialog);
-    }
-};
-
 TEST_CASE("the help dialog's button row is off centre or the text does not fill the rest")
 {
-    MainWindowFixture fixture;
+    HelpDialogFixture help;
+    const MainWindowFixture& fixture = help.main;
     REQUIRE(fixture.window);
-    HelpDialogFixture help(fixture.window);
     REQUIRE(help.dialog);
     presentationState->ApplyHelpFonts(help.dialog);
     const Metrics m = MeasureGuiFont(fixture.window);
@@ -448,9 +463,9 @@ static void ApplyFirstRunFonts(HWND window, HWND helpDialog)
 
 TEST_CASE("a preview loses the font, skips a window or rewrites the font description")
 {
-    MainWindowFixture fixture;
+    HelpDialogFixture help;
+    const MainWindowFixture& fixture = help.main;
     REQUIRE(fixture.window);
-    HelpDialogFixture help(fixture.window);
     REQUIRE(help.dialog);
     ApplyFirstRunFonts(fixture.window, help.dialog);
     HWND fontDialog = CreateFakeFontDialog(help.dialog);
@@ -548,9 +563,9 @@ static VOID CALLBACK StepFontDialog(HWND, UINT, UINT_PTR, DWORD)
 
 TEST_CASE("the font dialog's Apply, OK and Cancel lose or misplace the chosen font")
 {
-    MainWindowFixture fixture;
+    HelpDialogFixture help;
+    const MainWindowFixture& fixture = help.main;
     REQUIRE(fixture.window);
-    HelpDialogFixture help(fixture.window);
     REQUIRE(help.dialog);
     ApplyFirstRunFonts(fixture.window, help.dialog);
     const LOGFONTA described = presentationState->logFont;

@@ -25,152 +25,6 @@ struct TemplateControl {
     int x, y, width, height;  // dialog units
 };
 
-const int maxTemplateItems = 10;
-
-// A DIALOGEX template as stored in the program's resources.
-struct StoredTemplate {
-    DWORD exStyle;
-    DWORD style;
-    int width, height;
-    char className[64];
-    char caption[100];
-    int pointSize;
-    char face[64];
-    int count;
-    TemplateControl items[maxTemplateItems];
-    char itemClass[maxTemplateItems][64];
-    char itemText[maxTemplateItems][100];
-};
-
-class TemplateReader {
-public:
-    explicit TemplateReader(const BYTE* start) : start(start), at(start) {}
-    WORD Word()
-    {
-        WORD value = 0;
-        CopyMemory(&value, at, sizeof(value));
-        at += sizeof(value);
-        return value;
-    }
-    DWORD Dword()
-    {
-        DWORD value = 0;
-        CopyMemory(&value, at, sizeof(value));
-        at += sizeof(value);
-        return value;
-    }
-    short Short() { return (short)Word(); }
-    BYTE Byte() { return *at++; }
-    // A string or an ordinal; predefined control classes come as ordinals.
-    void NameOrOrdinal(char* text, int size)
-    {
-        static const char* const classes[] = {"Button", "Edit", "Static", "ListBox"};
-        text[0] = 0;
-        WORD first = Word();
-        if (first == 0xFFFF) {
-            WORD ordinal = Word();
-            if (ordinal >= 0x80 && ordinal <= 0x83)
-                lstrcpynA(text, classes[ordinal - 0x80], size);
-            else
-                wsprintfA(text, "#%d", ordinal);
-            return;
-        }
-        at -= sizeof(WORD);
-        String(text, size);
-    }
-    void String(char* text, int size)
-    {
-        int length = 0;
-        for (WORD c = Word(); c != 0; c = Word())
-            if (length < size - 1)
-                text[length++] = (char)c;  // the templates are plain ASCII
-        text[length] = 0;
-    }
-    void AlignToDword()
-    {
-        while ((at - start) % sizeof(DWORD))
-            at++;
-    }
-
-private:
-    const BYTE* start;
-    const BYTE* at;
-};
-
-static int ReadTemplate(int templateId, StoredTemplate* out)
-{
-    ZeroMemory(out, sizeof(*out));
-    HRSRC found = FindResourceA(NULL, MAKEINTRESOURCEA(templateId), (LPCSTR)RT_DIALOG);
-    if (!found)
-        return 0;
-    const BYTE* data = (const BYTE*)LockResource(LoadResource(NULL, found));
-    if (!data)
-        return 0;
-    TemplateReader read(data);
-    if (read.Word() != 1 || read.Word() != 0xFFFF)  // DIALOGEX version and signature
-        return 0;
-    read.Dword();  // help id
-    out->exStyle = read.Dword();
-    out->style = read.Dword();
-    out->count = read.Word();
-    if (out->count > maxTemplateItems)
-        return 0;
-    read.Short();
-    read.Short();
-    out->width = read.Short();
-    out->height = read.Short();
-    char menu[64];
-    read.NameOrOrdinal(menu, sizeof(menu));
-    read.NameOrOrdinal(out->className, sizeof(out->className));
-    read.String(out->caption, sizeof(out->caption));
-    if (out->style & DS_SETFONT) {
-        out->pointSize = read.Word();
-        read.Word();  // weight
-        read.Byte();  // italic
-        read.Byte();  // character set
-        read.String(out->face, sizeof(out->face));
-    }
-    for (int i = 0; i < out->count; i++) {
-        TemplateControl* item = &out->items[i];
-        read.AlignToDword();
-        read.Dword();  // help id
-        item->exStyle = read.Dword();
-        item->style = read.Dword();
-        item->x = read.Short();
-        item->y = read.Short();
-        item->width = read.Short();
-        item->height = read.Short();
-        item->id = (int)read.Dword();
-        read.NameOrOrdinal(out->itemClass[i], sizeof(out->itemClass[i]));
-        read.NameOrOrdinal(out->itemText[i], sizeof(out->itemText[i]));
-        item->className = out->itemClass[i];
-        item->text = out->itemText[i];
-        WORD extra = read.Word();
-        for (WORD b = 0; b < extra; b++)
-            read.Byte();
-    }
-    return 1;
-}
-
-// The stored template, item by item in template order, against the table.
-static void CheckStoredItems(const StoredTemplate& stored, const TemplateControl* expected, int count)
-{
-    REQUIRE(stored.count == count);
-    for (int i = 0; i < count; i++) {
-        CAPTURE(expected[i].id);
-        const TemplateControl& item = stored.items[i];
-        CHECK(item.id == expected[i].id);
-        CHECK(lstrcmpiA(item.className, expected[i].className) == 0);
-        CHECK(doctest::String(item.text) == expected[i].text);
-        CHECK(item.style == expected[i].style);
-        CHECK(item.exStyle == expected[i].exStyle);
-        CHECK(item.x == expected[i].x);
-        CHECK(item.y == expected[i].y);
-        CHECK(item.width == expected[i].width);
-        CHECK(item.height == expected[i].height);
-    }
-}
-
 // A control the dialog manager made from the template: its class, caption,
 // and place in pixels, each dialog-unit value converted on the dialog's font.
 static void CheckCreatedControl(HWND dialog, const TemplateControl& expected)
@@ -186,8 +40,32 @@ static void CheckCreatedControl(HWND dialog, const TemplateControl& expected)
         GetWindowTextA(control, text, sizeof(text));
         CHECK(doctest::String(text) == expected.text);
     }
-    // The low word holds the control's own type (push, check box, centred).
-    CHECK(((DWORD)GetWindowLongPtrA(control, GWL_STYLE) & 0xFFFF) == (expected.style & 0xFFFF));
+    // The low word holds the control's own type (push, check box, centred)
+    // and is kept as stored; of the window styles above it the dialog
+    // manager may add some, never drop one.
+    const DWORD style = (DWORD)GetWindowLongPtrA(control, GWL_STYLE);
+    CHECK((style & 0xFFFF) == (expected.style & 0xFFFF));
+    // An edit control or a list box draws a stored border as a sunken edge
+    // of its own.
+    const int list = lstrcmpiA(expected.className, "ListBox") == 0;
+    const DWORD exStyle = (DWORD)GetWindowLongPtrA(control, GWL_EXSTYLE);
+    DWORD windowStyles = expected.style & 0xFFFF0000;
+    DWORD edges = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME;
+    if ((expected.style & WS_BORDER) && (list || lstrcmpiA(expected.className, "Edit") == 0)) {
+        CHECK(((style & WS_BORDER) || (exStyle & WS_EX_CLIENTEDGE)));
+        windowStyles &= ~WS_BORDER;
+        edges &= ~WS_EX_CLIENTEDGE;
+    }
+    // A list box shows its scroll bar only once its items overflow it.
+    if (list && (expected.style & WS_VSCROLL)) {
+        windowStyles &= ~WS_VSCROLL;
+        for (int i = 0; i < 100; ++i)
+            SendMessageA(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("[-x-]"));
+        CHECK((GetWindowLongPtrA(control, GWL_STYLE) & WS_VSCROLL) != 0);
+        SendMessageA(control, LB_RESETCONTENT, 0, 0);
+    }
+    CHECK((style & windowStyles) == windowStyles);
+    CHECK((exStyle & edges) == (expected.exStyle & edges));
     RECT pixels = {expected.x, expected.y, expected.width, expected.height};
     MapDialogRect(dialog, &pixels);
     RECT place = {0, 0, 0, 0};
@@ -197,6 +75,48 @@ static void CheckCreatedControl(HWND dialog, const TemplateControl& expected)
     CHECK(place.top == pixels.top);
     CHECK(place.right - place.left == pixels.right);
     CHECK(place.bottom - place.top == pixels.bottom);
+}
+
+// The controls in the order the dialog manager made them, which is the
+// template's order.
+static void CheckControlOrder(HWND dialog, const TemplateControl* expected, int count)
+{
+    int at = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        REQUIRE(at < count);
+        CHECK(GetDlgCtrlID(child) == expected[at].id);
+        ++at;
+    }
+    CHECK(at == count);
+}
+
+// The template's font as the dialog manager gave it to the controls: MS Sans
+// Serif at 8 points.
+static void CheckDialogFont(HWND dialog)
+{
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(GetWindow(dialog, GW_CHILD), WM_GETFONT, 0, 0));
+    REQUIRE(font);
+    LOGFONTA description;
+    ZeroMemory(&description, sizeof(description));
+    REQUIRE(GetObjectA(font, sizeof(description), &description));
+    CHECK(doctest::String(description.lfFaceName) == "MS Sans Serif");
+    HDC screen = GetDC(NULL);
+    const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    CHECK(description.lfHeight == -MulDiv(8, pixelsPerInch, 72));
+}
+
+// The dialog window's own styles: every bit of the template's, the ones
+// that change how it looks or behaves exactly.
+static void CheckDialogStyles(HWND dialog, DWORD style, DWORD exStyle)
+{
+    const DWORD shown = (DWORD)GetWindowLongPtrA(dialog, GWL_STYLE);
+    const DWORD kinds = WS_POPUP | WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
+                        WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    CHECK((shown & kinds) == (style & kinds));
+    const DWORD extended = (DWORD)GetWindowLongPtrA(dialog, GWL_EXSTYLE);
+    CHECK((extended & exStyle) == exStyle);
+    CHECK((extended & WS_EX_ACCEPTFILES) == (exStyle & WS_EX_ACCEPTFILES));
 }
 
 static const DWORD pushButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
@@ -231,40 +151,27 @@ const int helpControlCount = sizeof(helpControls) / sizeof(helpControls[0]);
 
 TEST_CASE("template 101 differs from the main window's control table")
 {
-    SUBCASE("as stored: class, caption, font, styles, size and every control")
-    {
-        StoredTemplate stored;
-        REQUIRE(ReadTemplate(IDD_MAIN, &stored));
-        // windres stores a class name in capitals; class names match without
-        // regard to case, so the dialog still gets the class "Sorvane".
-        CHECK(lstrcmpiA(stored.className, "Sorvane") == 0);
-        CHECK(doctest::String(stored.caption) == "Sorvane");
-        CHECK(stored.style == (WS_OVERLAPPEDWINDOW | DS_SETFONT));  // not visible
-        CHECK(stored.exStyle == (WS_EX_ACCEPTFILES | WS_EX_NOPARENTNOTIFY));
-        CHECK(stored.width == 438);
-        CHECK(stored.height == 230);
-        CHECK(stored.pointSize == 8);
-        CHECK(doctest::String(stored.face) == "MS Sans Serif");
-        CheckStoredItems(stored, mainControls, mainControlCount);
-    }
-    SUBCASE("as created: a window of the private class holding the eight controls")
-    {
-        MainWindowFixture fixture(0);
-        REQUIRE(fixture.window);
-        char text[100] = {0};
-        GetClassNameA(fixture.window, text, sizeof(text));
-        CHECK(doctest::String(text) == "Sorvane");
-        GetWindowTextA(fixture.window, text, sizeof(text));
-        CHECK(doctest::String(text) == "Sorvane");
-        RECT units = {0, 0, 438, 230};
-        MapDialogRect(fixture.window, &units);
-        RECT client = {0, 0, 0, 0};
-        GetClientRect(fixture.window, &client);
-        CHECK(client.right == units.right);
-        CHECK(client.bottom == units.bottom);
-        for (int i = 0; i < mainControlCount; i++)
-            CheckCreatedControl(fixture.window, mainControls[i]);
-    }
+    // The bare template: a window of the private class without the
+    // program's procedure, holding the eight controls.
+    MainWindowFixture fixture(0);
+    REQUIRE(fixture.window);
+    char text[100] = {0};
+    GetClassNameA(fixture.window, text, sizeof(text));
+    CHECK(doctest::String(text) == "Sorvane");
+    GetWindowTextA(fixture.window, text, sizeof(text));
+    CHECK(doctest::String(text) == "Sorvane");
+    CheckDialogStyles(fixture.window, WS_OVERLAPPEDWINDOW, WS_EX_ACCEPTFILES | WS_EX_NOPARENTNOTIFY);
+    CHECK(!IsWindowVisible(fixture.window));  // shown by start-up, with the saved show state
+    CheckDialogFont(fixture.window);
+    RECT units = {0, 0, 438, 230};
+    MapDialogRect(fixture.window, &units);
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(fixture.window, &client);
+    CHECK(client.right == units.right);
+    CHECK(client.bottom == units.bottom);
+    CheckControlOrder(fixture.window, mainControls, mainControlCount);
+    for (int i = 0; i < mainControlCount; i++)
+        CheckCreatedControl(fixture.window, mainControls[i]);
 }
 
 static INT_PTR CALLBACK PassiveDialogProc(HWND, UINT message, WPARAM, LPARAM)
@@ -274,39 +181,28 @@ static INT_PTR CALLBACK PassiveDialogProc(HWND, UINT message, WPARAM, LPARAM)
 
 TEST_CASE("template 108 differs from the help dialog's control table")
 {
-    SUBCASE("as stored")
-    {
-        StoredTemplate stored;
-        REQUIRE(ReadTemplate(IDD_HELP, &stored));
-        CHECK(doctest::String(stored.caption) == "Help");
-        CHECK(stored.style ==
-              (DWORD)(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT));
-        CHECK(stored.exStyle == 0);
-        CHECK(stored.className[0] == 0);
-        CHECK(stored.width == 308);
-        CHECK(stored.height == 194);
-        CHECK(stored.pointSize == 8);
-        CHECK(doctest::String(stored.face) == "MS Sans Serif");
-        CheckStoredItems(stored, helpControls, helpControlCount);
-    }
-    SUBCASE("as created")
-    {
-        HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_HELP), NULL,
-                                         PassiveDialogProc, 0);
-        REQUIRE(dialog);
-        char text[100] = {0};
-        GetWindowTextA(dialog, text, sizeof(text));
-        CHECK(doctest::String(text) == "Help");
-        RECT units = {0, 0, 308, 194};
-        MapDialogRect(dialog, &units);
-        RECT client = {0, 0, 0, 0};
-        GetClientRect(dialog, &client);
-        CHECK(client.right == units.right);
-        CHECK(client.bottom == units.bottom);
-        for (int i = 0; i < helpControlCount; i++)
-            CheckCreatedControl(dialog, helpControls[i]);
-        DestroyWindow(dialog);
-    }
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_HELP), NULL,
+                                     PassiveDialogProc, 0);
+    REQUIRE(dialog);
+    char text[100] = {0};
+    GetWindowTextA(dialog, text, sizeof(text));
+    CHECK(doctest::String(text) == "Help");
+    // Of its own class, the dialog box's.
+    GetClassNameA(dialog, text, sizeof(text));
+    CHECK(doctest::String(text) == "#32770");
+    CheckDialogStyles(dialog, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0);
+    CHECK(IsWindowVisible(dialog));
+    CheckDialogFont(dialog);
+    RECT units = {0, 0, 308, 194};
+    MapDialogRect(dialog, &units);
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(dialog, &client);
+    CHECK(client.right == units.right);
+    CHECK(client.bottom == units.bottom);
+    CheckControlOrder(dialog, helpControls, helpControlCount);
+    for (int i = 0; i < helpControlCount; i++)
+        CheckCreatedControl(dialog, helpControls[i]);
+    DestroyWindow(dialog);
 }
 
 // ---- Accelerators --------------------------------------------------------

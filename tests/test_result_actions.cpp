@@ -15,6 +15,7 @@
 #include "catalogue_fixture.h"
 #include "catalogue/match.h"
 #include "catalogue/result_actions.h"
+#include "catalogue/result_menu.h"
 #include "catalogue/search_filter.h"
 #include "harness/child_process.h"
 #include "harness/program_driver.h"
@@ -43,27 +44,6 @@ static void EmptyTheClipboard()
         EmptyClipboard();
         CloseClipboard();
     }
-}
-
-// CF_TEXT as a reader sees it: the bytes before the NUL, and "(no NUL)"
-// appended when the block holds none; "(empty)" when there is no text.
-static std::string ClipboardText()
-{
-    std::string text = "(empty)";
-    if (!OpenClipboard(NULL))
-        return "(not opened)";
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
-    if (bytes) {
-        SIZE_T size = GlobalSize(data);
-        size_t length = strnlen(bytes, size);
-        text.assign(bytes, length);
-        if (length == size)
-            text += "(no NUL)";
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
 }
 
 TEST_CASE("the copy actions put the item's exact path, title or folder on the clipboard")
@@ -96,7 +76,7 @@ TEST_CASE("the copy actions put the item's exact path, title or folder on the cl
             INFO("entry " << expected.entry << ", action " << i);
             EmptyTheClipboard();
             actions[i](fixture.resultList);
-            CHECK(ClipboardText() == texts[i]);
+            CHECK(ReadClipboardText() == texts[i]);
         }
     }
 
@@ -106,7 +86,17 @@ TEST_CASE("the copy actions put the item's exact path, title or folder on the cl
     CopySelectedPath(fixture.resultList);
     CopySelectedTitle(fixture.resultList);
     CopySelectedFolder(fixture.resultList);
-    CHECK(ClipboardText() == "(empty)");
+    CHECK(ReadClipboardText().empty());
+}
+
+TEST_CASE("a copy that cannot be made leaves the clipboard as it was and reports failure")
+{
+    const char before[] = "held before";
+    REQUIRE(CopyTextToClipboard(before, sizeof(before)) == 1);
+    REQUIRE(ReadClipboardText() == before);
+    // A block of no bytes cannot be locked: there is nothing to hand over.
+    CHECK(CopyTextToClipboard("x", 0) == 0);
+    CHECK(ReadClipboardText() == before);
 }
 
 TEST_CASE("Copy List puts every match on the clipboard, one per CR LF line, beyond the 101 shown")
@@ -126,7 +116,7 @@ TEST_CASE("Copy List puts every match on the clipboard, one per CR LF line, beyo
 
     EmptyTheClipboard();
     CopyMatchList(fixture.window, fixture.resultList, searchFull);
-    CHECK(ClipboardText() == expected);
+    CHECK(ReadClipboardText() == expected);
     CHECK(fixture.ItemCount() == 101);
 }
 
@@ -248,6 +238,12 @@ TEST_CASE("the simple pop-up holds the program's five items, greyed where they c
         CHECK(WatchPopup(fixture, file, 0) == 1);
         CHECK(Shown() == Texts{"Copy Path and Title", "Copy Title", "Copy Path", "(grey) Copy List",
                                "Open Folder"});
+    }
+    SUBCASE("an item without data opens no pop-up")
+    {
+        CHECK(WatchPopup(fixture, NULL, 0) == 0);
+        CHECK(WatchPopup(fixture, NULL, 1) == 0);
+        CHECK(popupWatch.idleSeen == 0);
     }
     CHECK(popupWatch.menu2WhileUp == NULL);
     CHECK(shellMenu2 == NULL);
@@ -497,8 +493,8 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
         PressKey(VK_RETURN);
         CHECK(WaitUntil([&] { return PopupMenuOf(&run) == NULL; }, 5000));
         const std::string title = items[2].substr(items[2].rfind('\\') + 1);
-        CHECK(WaitUntil([&] { return ClipboardText() == title; }, 5000));
-        CHECK(ClipboardText() == title);
+        CHECK(WaitUntil([&] { return ReadClipboardText() == title; }, 5000));
+        CHECK(ReadClipboardText() == title);
     }
     SUBCASE("below the last item the selection stays and its pop-up opens")
     {

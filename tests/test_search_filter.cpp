@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -273,4 +276,66 @@ TEST_CASE("the display text strips the root whatever its case, within its buffer
         for (unsigned i = displayTextSize; i < sizeof(out); ++i)
             CHECK(out[i] == 0x5A);
     }
+}
+
+// The entry of the second catalogue below: names of many lengths.
+static std::string ReusedEntry(int i)
+{
+    return "c:\\scan\\folder-" + std::to_string(i % 50) + std::string(i % 7 * 9, 'x') + "\\file-" +
+           std::to_string(i) + ".txt";
+}
+
+TEST_CASE("a catalogue in heap blocks freed and taken again filters as one in fresh blocks")
+{
+    // The walk prefetches by address, counting on entries and nodes lying
+    // in the order they were allocated; after a rescan into a heap full of
+    // holes they do not, and that may cost time, never a result.
+    CatalogueFixture fixture;
+    fixture.SetRoot("c:");
+    for (int i = 0; i < 4000; ++i)
+        fixture.Add(ReusedEntry(i).c_str());
+    fixture.Empty();
+    std::vector<void*> others;
+    for (int i = 0; i < 3000; ++i)
+        others.push_back(AllocZeroed(16 + (unsigned)(i * 37 % 300)));
+    for (size_t i = 1; i < others.size(); i += 2)
+        FreeBlock(others[i]);
+    for (int i = 0; i < 4000; ++i)
+        fixture.Add(ReusedEntry(i * 7919 % 4000).c_str());
+
+    std::vector<std::string> entries = fixture.Entries();
+    CHECK(entries.size() == 4000);
+    int backwards = 0;
+    for (ListNode* node = catalogue->Head(); node && node->next; node = node->next)
+        backwards += reinterpret_cast<uintptr_t>(node->next->data) <
+                     reinterpret_cast<uintptr_t>(node->data);
+    CHECK(backwards > 0);  // the heap is out of order indeed
+
+    const char* const queries[] = {"file-39", "folder-7x file-1", "zz", ""};
+    for (const char* query : queries) {
+        CAPTURE(query);
+        std::vector<std::string> matches;
+        std::string copied;
+        std::vector<std::string> words;
+        std::string rest = query;
+        for (size_t at; (at = rest.find(' ')) != std::string::npos; rest.erase(0, at + 1))
+            words.push_back(rest.substr(0, at));
+        words.push_back(rest);
+        for (const std::string& entry : entries) {
+            int all = 1;
+            for (const std::string& word : words)
+                all &= entry.find(word) != std::string::npos;
+            if (all) {
+                matches.push_back(entry);
+                copied += entry + "\r\n";
+            }
+        }
+        CHECK(Filter(fixture, query) == (int)std::min<size_t>(matches.size(), 101));
+        std::vector<std::string> listed = ItemEntries(fixture);
+        matches.resize(std::min<size_t>(matches.size(), 101));
+        CHECK(listed == matches);
+        CHECK(CopyList(fixture, query) == copied);
+    }
+    for (size_t i = 0; i < others.size(); i += 2)
+        FreeBlock(others[i]);
 }

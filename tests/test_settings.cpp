@@ -5,13 +5,6 @@
 #include "harness/program_driver.h"
 #include "integration/settings.h"
 
-// Each case starts from a first run: no key, no override.
-static void ForgetStoredSettings()
-{
-    RegDeleteKeyA(HKEY_CURRENT_USER, settingsKeyPath);
-    ZeroMemory(&settingsOverride, sizeof(settingsOverride));
-}
-
 static HKEY OpenKeyForTest()
 {
     HKEY key = NULL;
@@ -31,7 +24,7 @@ static void StoreRaw(const char* name, DWORD type, const void* data, DWORD size)
 
 TEST_CASE("a first run reads every default and leaves the empty key behind")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     REQUIRE_FALSE(KeyExists(HKEY_CURRENT_USER, settingsKeyPath));
     const DWORD expected[numericSettingCount] = {0, 0, 488, 302, 0, 1, 0, 0, 10, 0, 0};
     for (int id = 0; id < numericSettingCount; ++id) {
@@ -52,7 +45,7 @@ TEST_CASE("a first run reads every default and leaves the empty key behind")
 
 TEST_CASE("numbers round-trip through the registry under their own names")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     for (int id = 0; id < numericSettingCount; ++id)
         CHECK(WriteSettingNumber(id, 1000 + id) == 1);
     for (int id = 0; id < numericSettingCount; ++id)
@@ -82,7 +75,7 @@ TEST_CASE("numbers round-trip through the registry under their own names")
 
 TEST_CASE("a stored value of the wrong shape reads as the default")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     SUBCASE("text where a number belongs")
     {
         StoreRaw("ScreenXPos", REG_SZ, "120", 4);
@@ -114,7 +107,7 @@ TEST_CASE("a stored value of the wrong shape reads as the default")
 
 TEST_CASE("the override record stands in for stored numbers but not for the face")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     WriteSettingNumber(SettingFontSize, 14);
     WriteSettingNumber(SettingSearchMode, 2);
     WriteSettingText("Courier New");
@@ -136,12 +129,12 @@ TEST_CASE("the override record stands in for stored numbers but not for the face
     settingsOverride.active = 0;
     CHECK(ReadSettingNumber(SettingSearchMode) == 2);   // registry untouched
     CHECK(ReadSettingNumber(SettingFontSize) == 14);
-    ForgetStoredSettings();
+    ClearStoredSettings();
 }
 
 TEST_CASE("a face name is cut to the reader's buffer and a too long one is refused")
 {
-    ForgetStoredSettings();
+    ClearStoredSettings();
     SUBCASE("capacity 5 yields four characters")
     {
         WriteSettingText("Verdana");
@@ -183,5 +176,5 @@ TEST_CASE("a face name is cut to the reader's buffer and a too long one is refus
         CHECK(ReadSettingText(face, sizeof(face)) == 1);
         CHECK(doctest::String(face) == "Tahoma");
     }
-    ForgetStoredSettings();
+    ClearStoredSettings();
 }

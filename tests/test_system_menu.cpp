@@ -12,6 +12,7 @@
 #include "main_window_fixture.h"
 #include "resources/resource.h"
 #include "resources/version.h"
+#include "stress_support.h"
 #include "ui/presentation_state.h"
 
 static doctest::String LabelOf(HMENU menu, UINT command)
@@ -125,12 +126,13 @@ TEST_CASE("the real window's toggles, from menu or keys, disagree with title or 
     ClearStoredSettings();
     WriteSettingNumber(SettingContextMenu, 1);
     WriteSettingNumber(SettingInterfaceDetail, 1);
-    const char largeTree[] = "Z:\\usr";
+    // Large enough that its scan still runs while the title is looked at.
+    const std::string root = StressTree();
     ProgramRun run;
-    REQUIRE(StartProgram(&run, largeTree));
+    REQUIRE(StartProgram(&run, Quoted(root)));
     BringToFront(&run);
-    const std::string plain = "Sorvane - [Z:\\usr]";
-    const std::string linked = "Sorvane - Linked - [Z:\\usr]";
+    const std::string plain = "Sorvane - [" + root + "]";
+    const std::string linked = "Sorvane - Linked - [" + root + "]";
 
     // During the scan, Ctrl+L marks the title and keeps the root.
     REQUIRE(WaitUntil([&] { return IsScanning(&run); }, 10000));
@@ -158,6 +160,7 @@ TEST_CASE("the real window's toggles, from menu or keys, disagree with title or 
     HWND box = NULL;
     REQUIRE(WaitUntil([&] { return (box = MessageBoxOf(run.process.dwProcessId)) != NULL; }, 3000));
     CHECK(GetWindow(box, GW_OWNER) == run.window);
+    CHECK(WindowText(box) == SORVANE_PRODUCT_NAME);
     char text[200] = {0};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
     CHECK(strstr(text, SORVANE_PRODUCT_NAME) != NULL);

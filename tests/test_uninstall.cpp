@@ -11,6 +11,7 @@
 
 #include "harness/program_driver.h"
 #include "integration/folder_verb.h"
+#include "integration/self_removal.h"
 #include "integration/settings.h"
 #include "resources/resource.h"
 
@@ -70,31 +71,32 @@ HWND WaitForOwnedWindow(HWND owner)
     return search.found;
 }
 
-// The program as started from another folder: the driver's own start,
-// with the copy's path.
-int StartCopy(ProgramRun* run, const std::string& program)
-{
-    ZeroMemory(run, sizeof(*run));
-    std::string commandLine = "\"" + program + "\"";
-    STARTUPINFOA startup;
-    ZeroMemory(&startup, sizeof(startup));
-    startup.cb = sizeof(startup);
-    if (!CreateProcessA(program.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL,
-                        &startup, &run->process))
-        return 0;
-    WaitUntil(
-        [&] {
-            run->window = FindWindowA("Sorvane", NULL);
-            DWORD owner = 0;
-            if (run->window)
-                GetWindowThreadProcessId(run->window, &owner);
-            return owner == run->process.dwProcessId && IsWindowVisible(run->window);
-        },
-        20000);
-    return run->window != NULL;
-}
-
 }  // namespace
+
+TEST_CASE("only the read end of the stub's pipe goes to the stub, and the path arrives whole")
+{
+    HANDLE readEnd = NULL;
+    HANDLE writeEnd = NULL;
+    REQUIRE(CreateStubPipe(&readEnd, &writeEnd, 260) == 1);
+    DWORD readFlags = 0;
+    DWORD writeFlags = 0;
+    CHECK(GetHandleInformation(readEnd, &readFlags));
+    CHECK(GetHandleInformation(writeEnd, &writeFlags));
+    CHECK((readFlags & HANDLE_FLAG_INHERIT) != 0);
+    CHECK((writeFlags & HANDLE_FLAG_INHERIT) == 0);
+
+    const char path[] = "c:\\some folder\\sorvane.exe";
+    DWORD done = 0;
+    CHECK(WriteFile(writeEnd, path, sizeof(path) - 1, &done, NULL));
+    CHECK(done == sizeof(path) - 1);
+    // With the write end closed the reader sees the end after the path.
+    CloseHandle(writeEnd);
+    char received[64] = {0};
+    CHECK(ReadFile(readEnd, received, sizeof(received) - 1, &done, NULL));
+    CHECK(std::string(received, done) == path);
+    CHECK(!ReadFile(readEnd, received, sizeof(received) - 1, &done, NULL));
+    CloseHandle(readEnd);
+}
 
 TEST_CASE("uninstall clears the registry and the stub deletes the program once it has ended")
 {
@@ -107,7 +109,7 @@ TEST_CASE("uninstall clears the registry and the stub deletes the program once i
     ClearStoredSettings();
 
     ProgramRun run;
-    REQUIRE(StartCopy(&run, program));
+    REQUIRE(StartProgramAt(&run, program, ""));
     // The program made its settings key while it started; the verb is there
     // as if the user had installed it earlier.
     REQUIRE(KeyExists(HKEY_CURRENT_USER, settingsKeyPath));

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "integration/help_text.h"
 #include "integration/unpacker.h"
 #include "resources/resource.h"
 #include "tools/packer.h"

@@ -4,7 +4,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include "app/error_report.h"
+#include "app/base/error_report.h"
+#include "app/base/owners.h"
 #include "resources/resource.h"
 #include "ui/presentation_state.h"
 
@@ -35,13 +36,14 @@ void PresentationState::CreateContentFont(const char* faceName, int pointSize)
     // Points to pixels at the screen's vertical resolution; the negative
     // height asks for that character height rather than that cell height.
     int pixelsPerInch = 96;
-    HDC dc = GetDC(mainWindow);
-    if (dc) {
-        int oldMapMode = SetMapMode(dc, MM_TEXT);
-        pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
-        if (oldMapMode)
-            SetMapMode(dc, oldMapMode);
-        ReleaseDC(mainWindow, dc);
+    {
+        OwnedWindowDC screen(mainWindow);
+        if (screen.dc) {
+            int oldMapMode = SetMapMode(screen.dc, MM_TEXT);
+            pixelsPerInch = GetDeviceCaps(screen.dc, LOGPIXELSY);
+            if (oldMapMode)
+                SetMapMode(screen.dc, oldMapMode);
+        }
     }
     logFont.lfHeight = -MulDiv(pointSize, pixelsPerInch, 72);
     // A face name has room for 31 characters; a longer stored one is cut.

@@ -1,8 +1,8 @@
 #include "ui/placement.h"
 
-#include <stdio.h>
+#include <shlwapi.h>
 
-#include "app/process_objects.h"
+#include "app/base/process_objects.h"
 #include "integration/settings.h"
 #include "ui/presentation_state.h"
 
@@ -55,12 +55,12 @@ void FormatTitle(char* title, unsigned capacity, const char* product, int linked
         return;
     // Room for the longest product name and the mark, so the mark is never cut.
     char first[productTitleSize + sizeof(linkedMark)] = {0};
-    snprintf(first, sizeof(first), "%s%s", product ? product : "",
+    wnsprintfA(first, (int)sizeof(first), "%s%s", product ? product : "",
              linked ? linkedMark : "");
     if (root && root[0])
-        snprintf(title, capacity, "%s - [%s]", first, root);
+        wnsprintfA(title, (int)capacity, "%s - [%s]", first, root);
     else
-        snprintf(title, capacity, "%s", first);
+        wnsprintfA(title, (int)capacity, "%s", first);
 }
 
 }  // namespace

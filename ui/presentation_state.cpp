@@ -1,5 +1,7 @@
 #include "ui/presentation_state.h"
 
+#include "app/base/captions.h"
+#include "app/base/owners.h"
 #include "resources/resource.h"
 #include "ui/layout.h"
 
@@ -45,9 +47,7 @@ void PresentationState::SetInterfaceDetail(int mode)
     interfaceDetail = mode;
 
     CheckDlgButton(mainWindow, IDC_INTERFACE_DETAIL, compact ? BST_CHECKED : BST_UNCHECKED);
-    char caption[100] = {0};
-    LoadStringA(instance, compact ? IDS_COMPACT : IDS_EXPANDED, caption, sizeof(caption));
-    SetDlgItemTextA(mainWindow, IDC_INTERFACE_DETAIL, caption);
+    SetCaptionFromString(mainWindow, IDC_INTERFACE_DETAIL, compact ? IDS_COMPACT : IDS_EXPANDED);
 
     // Only the caption bits change: the sizing border stays in both modes.
     // The window rectangle stays too, so the client area grows or shrinks by
@@ -96,18 +96,19 @@ static void MeasureInterfaceText(HWND dcWindow, HGDIOBJ font, HWND captionOwner,
 {
     TEXTMETRICA metrics;
     ZeroMemory(&metrics, sizeof(metrics));
-    HDC dc = GetDC(dcWindow);
-    int oldMapMode = SetMapMode(dc, MM_TEXT);
-    HGDIOBJ oldFont = font ? SelectObject(dc, font) : NULL;
-    GetTextMetricsA(dc, &metrics);
-    for (int i = 0; i < count; i++)
-        captionWidths[i] = PresentationState::MeasureCaption(captionOwner, dc, captionIds[i]);
-    if (oldFont)
-        SelectObject(dc, oldFont);
-    if (oldMapMode)
-        SetMapMode(dc, oldMapMode);
-    if (dc)
-        ReleaseDC(dcWindow, dc);
+    {
+        OwnedWindowDC screen(dcWindow);
+        HDC dc = screen.dc;
+        int oldMapMode = SetMapMode(dc, MM_TEXT);
+        {
+            SelectedObject selected(dc, font);
+            GetTextMetricsA(dc, &metrics);
+            for (int i = 0; i < count; i++)
+                captionWidths[i] = PresentationState::MeasureCaption(captionOwner, dc, captionIds[i]);
+        }
+        if (oldMapMode)
+            SetMapMode(dc, oldMapMode);
+    }
     *averageCharWidth = metrics.tmAveCharWidth;
     *textHeight = metrics.tmHeight;
 }

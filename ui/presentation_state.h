@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "app/process_heap.h"
+#include "app/base/process_heap.h"
 
 class PresentationState {
 public:

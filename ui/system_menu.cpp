@@ -1,6 +1,6 @@
 #include "ui/system_menu.h"
 
-#include <stdio.h>
+#include <shlwapi.h>
 #include <string.h>
 
 #include "resources/resource.h"
@@ -152,7 +152,7 @@ static int ReadModuleVersion(HMODULE module, char* text, unsigned capacity)
         memcpy(&fixed, data + at, sizeof(fixed));
         if (fixed.dwSignature != VS_FFI_SIGNATURE)
             continue;
-        snprintf(text, capacity, "%u.%u.%u.%u", (unsigned)HIWORD(fixed.dwFileVersionMS),
+        wnsprintfA(text, (int)capacity, "%u.%u.%u.%u", (unsigned)HIWORD(fixed.dwFileVersionMS),
                  (unsigned)LOWORD(fixed.dwFileVersionMS), (unsigned)HIWORD(fixed.dwFileVersionLS),
                  (unsigned)LOWORD(fixed.dwFileVersionLS));
         return 1;
@@ -165,14 +165,13 @@ void ShowAboutBox(HWND owner)
     HMODULE module = GetModuleHandleA(NULL);
     char product[labelCapacity] = {0};
     LoadStringA(module, IDS_PRODUCT, product, sizeof(product));
-    char caption[labelCapacity] = {0};
-    LoadStringA(module, IDS_ABOUT, caption, sizeof(caption));
     char version[64] = {0};
     ReadModuleVersion(module, version, sizeof(version));
     char text[2 * labelCapacity + 64] = {0};
     if (version[0])
-        snprintf(text, sizeof(text), "%s\r\nVersion %s", product, version);
+        wnsprintfA(text, (int)sizeof(text), "%s\r\nVersion %s", product, version);
     else
-        snprintf(text, sizeof(text), "%s", product);
-    MessageBoxA(owner, text, caption, MB_OK | MB_ICONINFORMATION);
+        wnsprintfA(text, (int)sizeof(text), "%s", product);
+    // The product's name is the box's caption, as for the program's other boxes.
+    MessageBoxA(owner, text, product, MB_OK | MB_ICONINFORMATION);
 }

@@ -6,7 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/error_report.h"
+#include "app/base/error_report.h"
 #include "integration/argument_split.h"
 #include "integration/command_line.h"
 #include "integration/settings.h"

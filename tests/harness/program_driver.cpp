@@ -118,10 +118,26 @@ void Settle()
 
 }  // namespace
 
+ProgramRun::ProgramRun() : window(NULL)
+{
+    ZeroMemory(&process, sizeof(process));
+}
+
+ProgramRun::~ProgramRun()
+{
+    StopProgram(this);
+}
+
 int StartProgram(ProgramRun* run, const std::string& arguments, DWORD timeoutMs)
 {
-    ZeroMemory(run, sizeof(*run));
-    std::string commandLine = "\"" + ProgramPath() + "\"";
+    return StartProgramAt(run, ProgramPath(), arguments, timeoutMs);
+}
+
+int StartProgramAt(ProgramRun* run, const std::string& program, const std::string& arguments,
+                   DWORD timeoutMs)
+{
+    StopProgram(run);
+    std::string commandLine = "\"" + program + "\"";
     if (!arguments.empty())
         commandLine += " " + arguments;
     std::vector<char> line(commandLine.begin(), commandLine.end());
@@ -140,6 +156,8 @@ int StartProgram(ProgramRun* run, const std::string& arguments, DWORD timeoutMs)
         },
         timeoutMs);
     run->window = search.found;
+    if (!run->window)
+        StopProgram(run);
     return run->window != NULL;
 }
 
@@ -162,7 +180,8 @@ void StopProgram(ProgramRun* run)
         CloseHandle(run->process.hProcess);
         CloseHandle(run->process.hThread);
     }
-    ZeroMemory(run, sizeof(*run));
+    ZeroMemory(&run->process, sizeof(run->process));
+    run->window = NULL;
 }
 
 int CloseProgram(ProgramRun* run, DWORD timeoutMs)
@@ -273,7 +292,12 @@ std::string ReadClipboardText()
     HANDLE data = GetClipboardData(CF_TEXT);
     const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : NULL;
     if (bytes) {
-        text = bytes;
+        // Read no further than the block: a text without its NUL says so.
+        const SIZE_T size = GlobalSize(data);
+        const size_t length = strnlen(bytes, size);
+        text.assign(bytes, length);
+        if (length == size)
+            text += "(no NUL)";
         GlobalUnlock(data);
     }
     CloseClipboard();
@@ -413,12 +437,8 @@ int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths)
 
 void ClearStoredSettings()
 {
-    HKEY software = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_ALL_ACCESS, &software) !=
-        ERROR_SUCCESS)
-        return;
-    RegDeleteKeyA(software, settingsKeyPath + strlen("Software\\"));
-    RegCloseKey(software);
+    RegDeleteKeyA(HKEY_CURRENT_USER, settingsKeyPath);
+    ZeroMemory(&settingsOverride, sizeof(settingsOverride));
 }
 
 DWORD StoredNumber(int id)

@@ -10,18 +10,31 @@
 #include <string>
 #include <vector>
 
+// One started program, which its run owns: the process ends when the run
+// goes out of scope, on every path, a failed assertion included, so that a
+// failure leaves no program behind to move the next test's window or hold
+// the files of the next build.
 struct ProgramRun {
     PROCESS_INFORMATION process;
     HWND window;  // the main window, once it exists
+
+    ProgramRun();
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
 };
 
 // The program built beside the running test or benchmark program.
 std::string ProgramPath();
 
 // Starts the program with arguments (may be empty) and waits for its main
-// window. Returns 1 when the window appeared within timeoutMs. Every
-// timeout below is scaled by ScaledWait.
+// window. Returns 1 when the window appeared within timeoutMs; otherwise
+// the process it made has been ended. A program run held before is ended
+// first. Every timeout below is scaled by ScaledWait.
 int StartProgram(ProgramRun* run, const std::string& arguments, DWORD timeoutMs = 20000);
+// The same for a copy of the program at program.
+int StartProgramAt(ProgramRun* run, const std::string& program, const std::string& arguments,
+                   DWORD timeoutMs = 20000);
 // Waits for the process to end; 1 with its exit code when it did.
 int WaitForExit(ProgramRun* run, DWORD timeoutMs, DWORD* exitCode);
 // Ends the process if it still runs and closes the handles.
@@ -66,7 +79,8 @@ int IsScanning(const ProgramRun* run);
 HWND MessageBoxOf(DWORD processId);
 // The pop-up menu window the program shows, or null.
 HWND PopupMenuOf(const ProgramRun* run);
-// The clipboard's CF_TEXT up to its NUL; empty when there is none.
+// The clipboard's CF_TEXT up to its NUL, with "(no NUL)" appended when the
+// block holds none; empty when there is no text.
 std::string ReadClipboardText();
 
 // Input. The program's window is brought to the front first.
@@ -85,7 +99,8 @@ void ClickAt(HWND control, int x, int y, int button = VK_LBUTTON, int withContro
 // in the program's own memory and WM_DROPFILES.
 int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths);
 
-// Removes the program's settings key, so a run starts from the defaults.
+// Removes the program's settings key and this process's command-line
+// override, so a run, or a case in this process, starts from the defaults.
 void ClearStoredSettings();
 // The stored number of setting id (a Setting... index), or 0xFFFFFFFF when
 // there is none.

@@ -1,7 +1,7 @@
-#include "app/catalogue_lock.h"
+#include "app/base/catalogue_lock.h"
 
-#include "app/error_report.h"
-#include "app/process_objects.h"
+#include "app/base/error_report.h"
+#include "app/base/process_objects.h"
 
 void LockCatalogue()
 {

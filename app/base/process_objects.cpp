@@ -1,4 +1,4 @@
-#include "app/process_objects.h"
+#include "app/base/process_objects.h"
 
 HINSTANCE instance;
 char* modulePath;

@@ -1,8 +1,8 @@
 // The program's whole error-reporting convention: fatal or stepped-over
 // message boxes for system failures, and the status line for errors the
 // user caused. Safe to call from the scanner thread as well.
-#ifndef SORVANE_APP_ERROR_REPORT_H
-#define SORVANE_APP_ERROR_REPORT_H
+#ifndef SORVANE_APP_BASE_ERROR_REPORT_H
+#define SORVANE_APP_BASE_ERROR_REPORT_H
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // Private messages between the scanner thread, scan control and start-up.
-#ifndef SORVANE_APP_APP_MESSAGES_H
-#define SORVANE_APP_APP_MESSAGES_H
+#ifndef SORVANE_APP_BASE_APP_MESSAGES_H
+#define SORVANE_APP_BASE_APP_MESSAGES_H
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The process-wide objects that start-up creates and shutdown releases.
 // Each comment names the threads that touch the value.
-#ifndef SORVANE_APP_PROCESS_OBJECTS_H
-#define SORVANE_APP_PROCESS_OBJECTS_H
+#ifndef SORVANE_APP_BASE_PROCESS_OBJECTS_H
+#define SORVANE_APP_BASE_PROCESS_OBJECTS_H
 
 #include <windows.h>
 

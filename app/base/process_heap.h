@@ -1,6 +1,6 @@
 // Every buffer of the program comes zero-filled from the process heap.
-#ifndef SORVANE_APP_PROCESS_HEAP_H
-#define SORVANE_APP_PROCESS_HEAP_H
+#ifndef SORVANE_APP_BASE_PROCESS_HEAP_H
+#define SORVANE_APP_BASE_PROCESS_HEAP_H
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/error_report.h"
+#include "app/base/error_report.h"
 
 #include "resources/resource.h"
 
