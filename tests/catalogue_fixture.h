@@ -18,6 +18,7 @@
 #include "app/base/process_objects.h"
 #include "app/main_window.h"
 #include "catalogue/linked_list.h"
+#include "harness/program_driver.h"
 #include "catalogue/scanner.h"
 #include "catalogue/text_buffer.h"
 #include "resources/resource.h"
@@ -182,7 +183,7 @@ public:
             }
             if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0)
                 break;
-            if (GetTickCount() - start > timeoutMs) {
+            if (GetTickCount() - start > ScaledWait(timeoutMs)) {
                 keepScanning = 0;
                 return 0;
             }

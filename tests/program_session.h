@@ -31,7 +31,7 @@ struct Session {
     int Answers() const
     {
         DWORD_PTR result = 0;
-        return SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+        return SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ScaledWait(1000), &result) != 0;
     }
 };
 

@@ -61,7 +61,7 @@ inline std::string StressTree()
 inline int Answers(const ProgramRun* run, UINT timeoutMs = 10000)
 {
     DWORD_PTR result = 0;
-    return SendMessageTimeoutA(run->window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) !=
+    return SendMessageTimeoutA(run->window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ScaledWait(timeoutMs), &result) !=
            0;
 }
 

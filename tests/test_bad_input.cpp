@@ -319,7 +319,7 @@ int SetUnixMode(const std::string& folder, const char* mode)
     if (!CreateProcessA("Z:\\bin\\chmod", &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
                         &process))
         return 0;
-    WaitForSingleObject(process.hProcess, 10000);
+    WaitForSingleObject(process.hProcess, ScaledWait(10000));
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return 1;

@@ -51,7 +51,7 @@ int ProcessEnded(DWORD id)
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
     if (!process)
         return 1;
-    const int ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+    const int ended = WaitForSingleObject(process, ScaledWait(5000)) == WAIT_OBJECT_0;
     CloseHandle(process);
     return ended;
 }

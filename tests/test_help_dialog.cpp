@@ -69,7 +69,7 @@ struct BoxAnswerer {
     }
     ~BoxAnswerer()
     {
-        WaitForSingleObject(thread, 15000);
+        WaitForSingleObject(thread, ScaledWait(15000));
         CloseHandle(thread);
     }
 };

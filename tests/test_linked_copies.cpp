@@ -106,7 +106,7 @@ TEST_CASE("a linked copy's text misses a linked copy, reaches an unlinked one or
     for (;;) {
         arrived = b.Results() == Only("\\b-gamma.txt") && b.SearchText() == "gamm" &&
                   c.Results() == Only("\\c-gamma.txt") && c.SearchText() == "gamm";
-        if (arrived || GetTickCount() - start > 5000)
+        if (arrived || GetTickCount() - start > ScaledWait(5000))
             break;
         Sleep(1);
     }

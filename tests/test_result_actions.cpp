@@ -341,7 +341,7 @@ struct RecordingAssociations {
                 DeleteFileA(recordFile.c_str());
                 return std::string(text, read);
             }
-            if (GetTickCount() - start > timeoutMs)
+            if (GetTickCount() - start > ScaledWait(timeoutMs))
                 return "(not started)";
             Sleep(50);
         }

@@ -150,7 +150,7 @@ TEST_CASE("uninstall clears the registry and the stub deletes the program once i
     CHECK(quit != 0);
     CHECK(stubSeen != 0);
     CHECK(gone != 0);
-    CHECK(gone - quit < 10000);
+    CHECK(gone - quit < ScaledWait(10000));
     CHECK(FileExists(stub));
     CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, settingsKeyPath));
     CHECK_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Folder\\shell\\Sorvane"));

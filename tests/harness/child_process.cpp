@@ -88,13 +88,13 @@ int RunChildScenario(const char* scenario, ChildOutcome* outcome, DWORD timeoutM
         // A box stays listed until the child handles the click; read it once.
         if (box && box != lastBox) {
             // Give the box a moment to fill in its text.
-            Sleep(50);
+            Sleep(ScaledWait(50));
             ReadAndDismiss(box, outcome, answer);
             lastBox = box;
         }
-        if (waited >= timeoutMs) {
+        if (waited >= ScaledWait(timeoutMs)) {
             TerminateProcess(process.hProcess, 0xDEAD);
-            WaitForSingleObject(process.hProcess, 5000);
+            WaitForSingleObject(process.hProcess, ScaledWait(5000));
             break;
         }
     }

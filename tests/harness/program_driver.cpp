@@ -2,10 +2,28 @@
 
 #include <shlobj.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "integration/settings.h"
 #include "resources/resource.h"
+
+DWORD ScaledWait(DWORD milliseconds)
+{
+    // Read once: the scale holds for the whole run.
+    static DWORD scale = 0;
+    if (!scale) {
+        char text[16] = {0};
+        const DWORD length = GetEnvironmentVariableA("SORVANE_TIME_SCALE", text, sizeof(text));
+        scale = length > 0 && length < sizeof(text) ? (DWORD)atoi(text) : 1;
+        if (scale < 1 || scale > 1000)
+            scale = 1;
+    }
+    // INFINITE and other long waits must not wrap into short ones.
+    if (milliseconds >= INFINITE / scale)
+        return INFINITE - 1;
+    return milliseconds * scale;
+}
 
 std::string ProgramPath()
 {
@@ -95,7 +113,7 @@ void SendMouseButton(int button, int up)
 // Input is asynchronous: give the program time to take it in.
 void Settle()
 {
-    Sleep(60);
+    Sleep(ScaledWait(60));
 }
 
 }  // namespace
@@ -146,7 +164,7 @@ int StartProgramAt(ProgramRun* run, const std::string& program, const std::strin
 int WaitForExit(ProgramRun* run, DWORD timeoutMs, DWORD* exitCode)
 {
     if (!run->process.hProcess ||
-        WaitForSingleObject(run->process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        WaitForSingleObject(run->process.hProcess, ScaledWait(timeoutMs)) != WAIT_OBJECT_0)
         return 0;
     GetExitCodeProcess(run->process.hProcess, exitCode);
     return 1;
@@ -157,7 +175,7 @@ void StopProgram(ProgramRun* run)
     if (run->process.hProcess) {
         if (WaitForSingleObject(run->process.hProcess, 0) == WAIT_TIMEOUT) {
             TerminateProcess(run->process.hProcess, 1);
-            WaitForSingleObject(run->process.hProcess, 5000);
+            WaitForSingleObject(run->process.hProcess, ScaledWait(5000));
         }
         CloseHandle(run->process.hProcess);
         CloseHandle(run->process.hThread);
@@ -177,7 +195,7 @@ std::string WindowText(HWND window)
 {
     char text[1100] = {0};
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 5000, NULL);
+                        SMTO_ABORTIFHUNG, ScaledWait(5000), NULL);
     return text;
 }
 
@@ -192,7 +210,7 @@ namespace {
 LRESULT AskWide(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = (DWORD_PTR)LB_ERR;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ScaledWait(5000), &result))
         return LB_ERR;
     return (LRESULT)result;
 }
@@ -333,9 +351,9 @@ void TypeUnicode(const std::wstring& text)
             input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
         }
         SendInput(2, input, sizeof(INPUT));
-        Sleep(5);
+        Sleep(ScaledWait(5));
     }
-    Sleep(300);
+    Sleep(ScaledWait(300));
 }
 
 void ClickAt(HWND control, int x, int y, int button, int withControl, int withShift)
@@ -356,6 +374,44 @@ void ClickAt(HWND control, int x, int y, int button, int withControl, int withSh
     Settle();
 }
 
+namespace {
+
+// Where the program's memory lies for ReadProcessMemory and
+// WriteProcessMemory: under user-mode emulation they reach the emulator's
+// own address space, in which the program's address A lies at A plus the
+// emulator's base (natively 0). Found by reading the program's image
+// headers, which lie at its instance handle, beside their copy in the file.
+int RemoteOffset(const ProgramRun* run, ULONG_PTR* offset)
+{
+    char headers[512];
+    HANDLE file = CreateFileA(ProgramPath().c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD read = 0;
+    const BOOL gotFile = ReadFile(file, headers, sizeof(headers), &read, NULL);
+    CloseHandle(file);
+    if (!gotFile || read != sizeof(headers))
+        return 0;
+    const ULONG_PTR image = (ULONG_PTR)GetWindowLongPtrA(run->window, GWLP_HINSTANCE);
+    if (!image)
+        return 0;
+    // Page steps up to 64 MiB, far past any base an emulator has been seen to use.
+    for (ULONG_PTR candidate = 0; candidate <= ((ULONG_PTR)64 << 20); candidate += 0x1000) {
+        char seen[sizeof(headers)];
+        SIZE_T got = 0;
+        if (ReadProcessMemory(run->process.hProcess, (LPCVOID)(image + candidate), seen,
+                              sizeof(seen), &got) &&
+            got == sizeof(seen) && memcmp(seen, headers, sizeof(seen)) == 0) {
+            *offset = candidate;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
 int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths)
 {
     // DROPFILES, then each path and its NUL, then one more NUL. A fixed
@@ -367,10 +423,14 @@ int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths)
     DROPFILES* header = reinterpret_cast<DROPFILES*>(block.data());
     header->pFiles = sizeof(DROPFILES);
     header->fWide = FALSE;
+    ULONG_PTR offset = 0;
+    if (!RemoteOffset(run, &offset))
+        return 0;
     void* remote = VirtualAllocEx(run->process.hProcess, NULL, block.size(),
                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote || !WriteProcessMemory(run->process.hProcess, remote, block.data(), block.size(),
-                                       NULL))
+    if (!remote ||
+        !WriteProcessMemory(run->process.hProcess, (LPVOID)((ULONG_PTR)remote + offset),
+                            block.data(), block.size(), NULL))
         return 0;
     return PostMessageA(run->window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
 }

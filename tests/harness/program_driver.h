@@ -30,7 +30,7 @@ std::string ProgramPath();
 // Starts the program with arguments (may be empty) and waits for its main
 // window. Returns 1 when the window appeared within timeoutMs; otherwise
 // the process it made has been ended. A program run held before is ended
-// first.
+// first. Every timeout below is scaled by ScaledWait.
 int StartProgram(ProgramRun* run, const std::string& arguments, DWORD timeoutMs = 20000);
 // The same for a copy of the program at program.
 int StartProgramAt(ProgramRun* run, const std::string& program, const std::string& arguments,
@@ -42,15 +42,22 @@ void StopProgram(ProgramRun* run);
 // Posts WM_CLOSE (the window saves its settings) and waits for the exit.
 int CloseProgram(ProgramRun* run, DWORD timeoutMs = 15000);
 
-// Polls condition every 20 ms until it holds or timeoutMs passed.
+// A wait of the harness or a test, in milliseconds, multiplied by the whole
+// number in SORVANE_TIME_SCALE (1 when unset): under user-mode emulation
+// every program starts and answers many times slower, so every wait grows
+// alike and the ordinary run keeps its own.
+DWORD ScaledWait(DWORD milliseconds);
+
+// Polls condition every 20 ms until it holds or timeoutMs (scaled) passed.
 template <class Condition>
 int WaitUntil(Condition condition, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
+    const DWORD limit = ScaledWait(timeoutMs);
     for (;;) {
         if (condition())
             return 1;
-        if (GetTickCount() - start > timeoutMs)
+        if (GetTickCount() - start > limit)
             return 0;
         Sleep(20);
     }
