@@ -28,22 +28,21 @@ void SplitQuery(const char* query, char* table);
 
 // One non-empty word made ready for many entries, and what the matcher
 // learns about it during a pass. Its candidate test: the word's first byte
-// at a start and its last byte at their distance, sixteen starts at a time;
-// where that lets through too many starts in vain, a byte from the middle of
-// the word as well.
+// at a start and its last byte at their distance, a vector of starts at a
+// time; where that lets through too many starts in vain, a byte from the
+// middle of the word as well.
 struct PreparedWord {
-    unsigned char firstBytes[16];  // the first byte, sixteen times
-    unsigned char lastBytes[16];   // the last byte, sixteen times
-    unsigned char innerBytes[16];  // the byte at inner, sixteen times
     const unsigned char* bytes;
     unsigned length;
-    unsigned inner;
+    unsigned inner;       // where the middle byte is
     int withInner;        // 1 once the middle byte is tested too
-    unsigned windowSize;  // which window: the bytes tested at once from a text's start
-    // Since the word last learnt: exact searches that found nothing, and
-    // texts that outran the window.
+    unsigned windowSize;  // which window (0 to 3): the bytes tested at once from a text's start
+    // Since the word last learnt: exact searches that found nothing, texts
+    // that outran the window, and texts turned down that ended in its last
+    // block.
     unsigned vainSearches;
     unsigned overflows;
+    unsigned endedInLastBlock;
 };
 
 // The tested words of one pass: slot 0, then the slots up to the first empty
@@ -52,10 +51,16 @@ struct PreparedWord {
 // it, so that the word likeliest to fail is tried first.
 struct WordSet {
     int mode;
+    int wide;  // 1: searched 32 bytes at a time (AVX2), else 16 (SSE2); the same results
+
     int count;
     PreparedWord words[wordSlots];
     unsigned failures[wordSlots];
 };
+
+// 1 when this processor and its system run the 32-byte lanes (AVX2, with
+// the system saving their registers). PrepareWords uses them then.
+int WideLanesUsable();
 
 // table must outlive set: the prepared words point into it.
 void PrepareWords(WordSet* set, int mode, const char* table);

@@ -81,9 +81,11 @@ TEST_CASE("the word test finds exactly what the byte-by-byte test finds, at any 
         for (int mode = 0; mode <= 3; ++mode) {
             int expected = ReferenceMatch(mode, word.c_str(), entry.c_str());
             OneWord prepared(word, mode);
-            // Whatever a pass may have taught the word: window and probes.
+            // Whatever a pass may have taught the word: window and probes,
+            // over either width of lanes this processor runs.
             prepared.set.words[0].withInner = (int)Random(2);
             prepared.set.words[0].windowSize = Random(4);
+            prepared.set.wide = WideLanesUsable() && Random(2);
             int got = MatchWord(mode, word.c_str(), at);
             int fromSet = MatchWords(&prepared.set, at);
             if (got != expected || fromSet != expected) {
@@ -125,6 +127,7 @@ TEST_CASE("several words match only when every one of them does, while the order
         SplitQuery(text.c_str(), table);
         WordSet set;
         PrepareWords(&set, mode, table);
+        set.wide = WideLanesUsable() && query % 2;
         const WordSet unlearnt = set;
         // Enough entries, short and long, for every word to learn several times.
         for (int round = 0; round < 6000; ++round) {
@@ -179,6 +182,8 @@ TEST_CASE("the word test never reads past the page that ends the entry")
                 int expected = ReferenceMatch(mode, word.c_str(), entry);
                 CHECK(MatchWord(mode, word.c_str(), entry) == expected);
                 OneWord prepared(word, mode);
+                CHECK(MatchWords(&prepared.set, entry) == expected);
+                prepared.set.wide = 0;
                 CHECK(MatchWords(&prepared.set, entry) == expected);
             }
     }

@@ -147,6 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             set.words[w].withInner = (control >> (w % 3)) & 1;
             set.words[w].windowSize = (control >> (2 + w % 5)) & 3;
         }
+        set.wide = WideLanesUsable() && (control & 0x80);
         unsigned where = control >> 4;
         for (const char* entry = text + strlen(text) + 1; entry < end;
              entry += strlen(entry) + 1) {
