@@ -14,6 +14,11 @@
 
 #include "catalogue/word_search.h"
 
+// What runs once a pass or once in a thousand entries is built for size
+// (the file is built for speed): the word table, the choice of matcher,
+// learning.
+#define COLD __attribute__((cold, noinline))
+
 // The window sizes a word learns among.
 static const unsigned windowCount = 4;
 static const unsigned firstWindow = 2;
@@ -53,7 +58,7 @@ struct NarrowLanes {
 
 }  // namespace
 
-int WideLanesUsable()
+COLD int WideLanesUsable()
 {
     unsigned a, b, c, d;
     if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE) || !(c & bit_AVX))
@@ -67,7 +72,7 @@ int WideLanesUsable()
     return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_AVX2);
 }
 
-void SplitQuery(const char* query, char* table)
+COLD void SplitQuery(const char* query, char* table)
 {
     unsigned slot = 0;
     unsigned position = 0;
@@ -99,7 +104,7 @@ static void PrepareWord(PreparedWord* prepared, const char* word)
     prepared->endedInLastBlock = 0;
 }
 
-void PrepareWords(WordSet* set, int mode, const char* table)
+COLD void PrepareWords(WordSet* set, int mode, const char* table)
 {
     set->mode = mode;
     set->wide = WideLanesUsable();
@@ -119,11 +124,13 @@ void PrepareWords(WordSet* set, int mode, const char* table)
     for (int i = 1; i < set->count; ++i)
         for (int j = i; j > 0 && set->words[j].length > set->words[j - 1].length; --j)
             MoveWordForward(set, j);
+    ChooseMatcher(set);
 }
 
 // What the word's last learnPeriod refusals taught it.
-__attribute__((noinline)) void LearnFromRefusals(PreparedWord* word)
+COLD void LearnFromRefusals(WordSet* set, int i)
 {
+    PreparedWord* word = &set->words[i];
     // An exact search in vain for more than one refusal in four: test the
     // middle byte too (a word of one or two bytes has none).
     if (word->vainSearches > learnPeriod / 4 && word->length > 2)
@@ -141,6 +148,8 @@ __attribute__((noinline)) void LearnFromRefusals(PreparedWord* word)
     word->vainSearches = 0;
     word->overflows = 0;
     word->endedInLastBlock = 0;
+    if (i == 0)
+        ChooseMatcher(set);
 }
 
 __attribute__((noinline)) const unsigned char* NameOrFolder(int mode, const unsigned char* entry)
@@ -171,7 +180,7 @@ __attribute__((noinline)) const unsigned char* NameOrFolder(int mode, const unsi
     }
 }
 
-__attribute__((noinline)) void MoveWordForward(WordSet* set, int i)
+COLD void MoveWordForward(WordSet* set, int i)
 {
     PreparedWord word = set->words[i];
     set->words[i] = set->words[i - 1];
@@ -179,18 +188,36 @@ __attribute__((noinline)) void MoveWordForward(WordSet* set, int i)
     unsigned failures = set->failures[i];
     set->failures[i] = set->failures[i - 1];
     set->failures[i - 1] = failures;
+    if (i == 1)
+        ChooseMatcher(set);
 }
 
-int MatchWords(WordSet* set, const char* entry)
+static int MatchEverything(WordSet*, const char*)
 {
-    if (set->count == 0)
-        return 1;
+    return 1;
+}
+
+static int MatchNarrowInPart(WordSet* set, const char* entry)
+{
+    return MatchWordsInPart<NarrowLanes>(set, entry);
+}
+
+COLD void ChooseMatcher(WordSet* set)
+{
+    if (set->count == 0) {
+        set->match = MatchEverything;
+        return;
+    }
+    if (set->mode == searchFiles || set->mode == searchFolders) {
+        set->match = set->wide ? MatchWideInPart : MatchNarrowInPart;
+        return;
+    }
     const PreparedWord* first = &set->words[0];
     const unsigned state = (first->withInner ? 4 : 0) + (first->windowSize & 3);
-    return (set->wide ? wideMatchers : Matchers<NarrowLanes>::table)[state](set, entry);
+    set->match = (set->wide ? wideMatchers : Matchers<NarrowLanes>::table)[state];
 }
 
-int MatchWord(int mode, const char* word, const char* entry)
+COLD int MatchWord(int mode, const char* word, const char* entry)
 {
     if (!word[0])
         return 1;
@@ -200,5 +227,6 @@ int MatchWord(int mode, const char* word, const char* entry)
     set.wide = WideLanesUsable();
     set.failures[0] = 0;
     PrepareWord(&set.words[0], word);
+    ChooseMatcher(&set);
     return MatchWords(&set, entry);
 }

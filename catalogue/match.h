@@ -50,6 +50,9 @@ struct PreparedWord {
 // entries that words[i] turned down: the words move towards falling order of
 // it, so that the word likeliest to fail is tried first.
 struct WordSet {
+    // The matcher for the set as it stands: its mode, width and what its
+    // first word has learnt (ChooseMatcher).
+    int (*match)(WordSet* set, const char* entry);
     int mode;
     int wide;  // 1: searched 32 bytes at a time (AVX2), else 16 (SSE2); the same results
 
@@ -65,10 +68,19 @@ int WideLanesUsable();
 // table must outlive set: the prepared words point into it.
 void PrepareWords(WordSet* set, int mode, const char* table);
 
+// Sets set->match for the set as it stands. PrepareWords and the matcher's
+// own learning call it; whoever changes a set's width or what its words
+// have learnt by hand calls it after.
+void ChooseMatcher(WordSet* set);
+
 // 1 when entry (NUL-terminated) contains every word of set under its mode,
 // else 0; the same result as MatchWord word by word. Reorders set's words
-// by what it learns, which never changes a result.
-int MatchWords(WordSet* set, const char* entry);
+// by what it learns, which never changes a result. Inline, for the one
+// indirect call per entry of a pass.
+inline int MatchWords(WordSet* set, const char* entry)
+{
+    return set->match(set, entry);
+}
 
 // 1 when word occurs in entry under mode, else 0. An empty word matches
 // every entry, whatever the mode.

@@ -1,6 +1,6 @@
 // The word search over 32-byte AVX2 lanes. This file alone is compiled for
-// AVX2, and MatchWords calls into it only where WideLanesUsable says the
-// processor and its system run them.
+// AVX2, and a set's matcher is one of it only where WideLanesUsable says
+// the processor and its system run them.
 #include <immintrin.h>
 
 #if !defined(__AVX2__)
@@ -41,3 +41,8 @@ int (*const wideMatchers[8])(WordSet* set, const char* entry) = {
     Matchers<WideLanes>::table[3], Matchers<WideLanes>::table[4], Matchers<WideLanes>::table[5],
     Matchers<WideLanes>::table[6], Matchers<WideLanes>::table[7],
 };
+
+int MatchWideInPart(WordSet* set, const char* entry)
+{
+    return MatchWordsInPart<WideLanes>(set, entry);
+}

@@ -17,11 +17,13 @@
 // word's last refusals taught it; a word that has now turned down more
 // entries than the one before it changing places with that one.
 const unsigned char* NameOrFolder(int mode, const unsigned char* entry);
-void LearnFromRefusals(PreparedWord* word);
+void LearnFromRefusals(WordSet* set, int i);
 void MoveWordForward(WordSet* set, int i);
 // Defined in match_wide.cpp: the matchers over the 32-byte lanes, one per
-// state of a set's first word (withInner * 4 + windowSize).
+// state of a set's first word (withInner * 4 + windowSize), and the one for
+// the modes that search part of an entry.
 extern int (*const wideMatchers[8])(WordSet* set, const char* entry);
+int MatchWideInPart(WordSet* set, const char* entry);
 
 namespace {
 
@@ -156,31 +158,41 @@ inline int FindFromStart(const unsigned char* text, const PreparedWord* word)
     return FindFrom<Lanes, withInner>(text - offset, ~0u << offset, word);
 }
 
-// 1 when word occurs in the NUL-terminated text. Most texts end inside the
-// word's window of blocks lane-wide blocks: they are tested without a
-// branch each (a mispredicted loop end costs more than the tests), and a
-// text whose window shows no candidate and holds its end is done. Any other
-// text goes on to the exact search, from where the window ends when it
-// showed no candidate.
+// What the window of blocks lane-wide blocks from a text's start shows:
+// any candidate start at all, the text's end in it, and its end before the
+// last block. Most texts end inside it: they are tested without a branch
+// per block (a mispredicted loop end costs more than the tests).
+struct WindowView {
+    unsigned candidates;
+    unsigned ends;
+    unsigned endsBefore;
+};
+
+// 1 when the window from block does not fit in its page with the reads at
+// the word's distance: such texts go to the exact search.
+template <class Lanes, unsigned blocks>
+inline int WindowLeavesPage(const unsigned char* block, const PreparedWord* word)
+{
+    return (reinterpret_cast<uintptr_t>(block) & (searchPageSize - 1)) + blocks * Lanes::size +
+               word->length - 1 >
+           searchPageSize;
+}
+
 template <class Lanes, int withInner, unsigned blocks>
-__attribute__((always_inline)) inline int FindInWindow(const unsigned char* text,
-                                                       PreparedWord* word)
+__attribute__((always_inline)) inline WindowView ViewWindow(const unsigned char* text,
+                                                            const unsigned char* block,
+                                                            const PreparedWord* word)
 {
     typedef typename Lanes::Vector Vector;
-    const uintptr_t address = reinterpret_cast<uintptr_t>(text);
     const uintptr_t lane = Lanes::size;
-    const unsigned char* block = text - (address & (lane - 1));
-    const unsigned window = blocks * (unsigned)lane;
-    if ((reinterpret_cast<uintptr_t>(block) & (searchPageSize - 1)) + window + word->length - 1 >
-        searchPageSize)
-        return FindFromStart<Lanes, withInner>(text, word);
     const Candidates<Lanes, withInner> candidates(word);
     const Vector zero = Lanes::Zero();
     // The first block may begin before the text: a NUL there is no end (a
     // candidate there only costs an exact search).
     const Vector head = Lanes::Load(block);
     Vector starts = candidates.Of(block, head);
-    unsigned ends = Lanes::Mask(Lanes::Equal(head, zero)) & (~0u << (address & (lane - 1)));
+    const unsigned headEnds = Lanes::Mask(Lanes::Equal(head, zero)) &
+                              (~0u << (reinterpret_cast<uintptr_t>(text) & (lane - 1)));
     // The least byte of the blocks between the first and the last is 0
     // where one of them ends the text.
     Vector least = Lanes::Ones();
@@ -192,22 +204,44 @@ __attribute__((always_inline)) inline int FindInWindow(const unsigned char* text
     const unsigned char* lastBlock = block + (blocks - 1) * lane;
     const Vector last = Lanes::Load(lastBlock);
     starts = Lanes::Or(starts, candidates.Of(lastBlock, last));
-    // Ended in the last block: a window one block smaller would not do.
-    const unsigned endsBefore = ends | Lanes::Mask(Lanes::Equal(least, zero));
-    ends = endsBefore | Lanes::Mask(Lanes::Equal(last, zero));
-    if (Lanes::Mask(starts)) {
+    WindowView view;
+    view.candidates = Lanes::Mask(starts);
+    view.endsBefore = headEnds | Lanes::Mask(Lanes::Equal(least, zero));
+    view.ends = view.endsBefore | Lanes::Mask(Lanes::Equal(last, zero));
+    return view;
+}
+
+// The exact search from where a window without a candidate ended.
+template <class Lanes, int withInner>
+inline int FindPastWindow(const unsigned char* next, const PreparedWord* word)
+{
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(next) & (chunkSize - 1);
+    return FindFrom<Lanes, withInner>(next - offset, ~0u << offset, word);
+}
+
+// 1 when word occurs in the NUL-terminated text: the window first, then,
+// where it showed a candidate or did not hold the text's end, the exact
+// search (from where the window ended when it showed no candidate).
+template <class Lanes, int withInner, unsigned blocks>
+__attribute__((always_inline)) inline int FindInWindow(const unsigned char* text,
+                                                       PreparedWord* word)
+{
+    const unsigned char* block = text - (reinterpret_cast<uintptr_t>(text) & (Lanes::size - 1));
+    if (WindowLeavesPage<Lanes, blocks>(block, word))
+        return FindFromStart<Lanes, withInner>(text, word);
+    const WindowView view = ViewWindow<Lanes, withInner, blocks>(text, block, word);
+    if (view.candidates) {
         const int found = FindFromStart<Lanes, withInner>(text, word);
         word->vainSearches += !found;
         return found;
     }
-    if (ends) {
-        word->endedInLastBlock += endsBefore == 0;
+    if (view.ends) {
+        // Ended in the last block: a window one block smaller would not do.
+        word->endedInLastBlock += view.endsBefore == 0;
         return 0;
     }
     ++word->overflows;
-    const unsigned char* next = block + window;
-    const uintptr_t offset = reinterpret_cast<uintptr_t>(next) & (chunkSize - 1);
-    return FindFrom<Lanes, withInner>(next - offset, ~0u << offset, word);
+    return FindPastWindow<Lanes, withInner>(block + blocks * Lanes::size, word);
 }
 
 // A word after the first: it sees only the entries that the first lets
@@ -225,7 +259,7 @@ inline void CountRefusal(WordSet* set, int i)
 {
     const unsigned failures = ++set->failures[i];
     if (failures % learnPeriod == 0)
-        LearnFromRefusals(&set->words[i]);
+        LearnFromRefusals(set, i);
     if (i > 0 && failures > set->failures[i - 1])
         MoveWordForward(set, i);
 }
@@ -245,24 +279,71 @@ __attribute__((noinline)) int MatchWordsFrom(WordSet* set, const unsigned char* 
     return 1;
 }
 
-// MatchWords of match.h for a set of at least one word, over the given
-// lanes, made for what its first word has learnt. Most entries of a pass
-// are settled by the first word alone (the word likeliest to fail goes
-// first): that case runs here without a call and without spilling a
-// register.
-template <class Lanes, int withInner, unsigned blocks>
-__attribute__((noinline)) int MatchWordsAs(WordSet* set, const char* entry)
+// The rest of a match once the first word has answered.
+template <class Lanes>
+__attribute__((noinline)) int MatchAfterFirst(WordSet* set, const unsigned char* text, int found)
 {
-    const unsigned char* text = reinterpret_cast<const unsigned char*>(entry);
-    if (set->mode == searchFiles || set->mode == searchFolders) {
-        text = NameOrFolder(set->mode, text);
-        return text ? MatchWordsFrom<Lanes>(set, text, 0) : 0;
-    }
-    if (!FindInWindow<Lanes, withInner, blocks>(text, &set->words[0])) {
+    if (!found) {
         CountRefusal(set, 0);
         return 0;
     }
     return set->count == 1 || MatchWordsFrom<Lanes>(set, text, 1);
+}
+
+// The first word's rare cases, each in a function of its own reached by a
+// tail call: a window that leaves its page, one with a candidate, one that
+// the text outran.
+template <class Lanes, int withInner>
+__attribute__((noinline)) int MatchFirstByExactSearch(WordSet* set, const unsigned char* text,
+                                                     int afterCandidate)
+{
+    PreparedWord* word = &set->words[0];
+    const int found = FindFromStart<Lanes, withInner>(text, word);
+    word->vainSearches += afterCandidate && !found;
+    return MatchAfterFirst<Lanes>(set, text, found);
+}
+
+template <class Lanes, int withInner>
+__attribute__((noinline)) int MatchFirstPastWindow(WordSet* set, const unsigned char* text,
+                                                  const unsigned char* next)
+{
+    PreparedWord* word = &set->words[0];
+    ++word->overflows;
+    return MatchAfterFirst<Lanes>(set, text, FindPastWindow<Lanes, withInner>(next, word));
+}
+
+// The matcher of a set of at least one word in the full mode, over the
+// given lanes, made for what its first word has learnt. Most entries of a pass
+// are turned down by the first word's window alone (the word likeliest to
+// fail goes first): that case runs here without a call and without saving
+// a register; every other one leaves by a tail call.
+template <class Lanes, int withInner, unsigned blocks>
+__attribute__((noinline)) int MatchWordsAs(WordSet* set, const char* entry)
+{
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(entry);
+    PreparedWord* word = &set->words[0];
+    const unsigned char* block = text - (reinterpret_cast<uintptr_t>(text) & (Lanes::size - 1));
+    if (WindowLeavesPage<Lanes, blocks>(block, word))
+        return MatchFirstByExactSearch<Lanes, withInner>(set, text, 0);
+    const WindowView view = ViewWindow<Lanes, withInner, blocks>(text, block, word);
+    if (view.candidates)
+        return MatchFirstByExactSearch<Lanes, withInner>(set, text, 1);
+    if (!view.ends)
+        return MatchFirstPastWindow<Lanes, withInner>(set, text, block + blocks * Lanes::size);
+    word->endedInLastBlock += view.endsBefore == 0;
+    if (++set->failures[0] % learnPeriod == 0)
+        LearnFromRefusals(set, 0);
+    return 0;
+}
+
+// The matcher of a set of at least one word in a mode that searches part
+// of each entry.
+template <class Lanes>
+__attribute__((noinline)) int MatchWordsInPart(WordSet* set, const char* entry)
+{
+    const unsigned char* text =
+        NameOrFolder(set->mode, reinterpret_cast<const unsigned char*>(entry));
+    return text ? MatchWordsFrom<Lanes>(set, text, 0) : 0;
 }
 
 // One per state of a first word: withInner * 4 + windowSize.

@@ -86,6 +86,7 @@ TEST_CASE("the word test finds exactly what the byte-by-byte test finds, at any 
             prepared.set.words[0].withInner = (int)Random(2);
             prepared.set.words[0].windowSize = Random(4);
             prepared.set.wide = WideLanesUsable() && Random(2);
+            ChooseMatcher(&prepared.set);
             int got = MatchWord(mode, word.c_str(), at);
             int fromSet = MatchWords(&prepared.set, at);
             if (got != expected || fromSet != expected) {
@@ -128,6 +129,7 @@ TEST_CASE("several words match only when every one of them does, while the order
         WordSet set;
         PrepareWords(&set, mode, table);
         set.wide = WideLanesUsable() && query % 2;
+        ChooseMatcher(&set);
         const WordSet unlearnt = set;
         // Enough entries, short and long, for every word to learn several times.
         for (int round = 0; round < 6000; ++round) {
@@ -184,6 +186,7 @@ TEST_CASE("the word test never reads past the page that ends the entry")
                 OneWord prepared(word, mode);
                 CHECK(MatchWords(&prepared.set, entry) == expected);
                 prepared.set.wide = 0;
+                ChooseMatcher(&prepared.set);
                 CHECK(MatchWords(&prepared.set, entry) == expected);
             }
     }

@@ -148,6 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             set.words[w].windowSize = (control >> (2 + w % 5)) & 3;
         }
         set.wide = WideLanesUsable() && (control & 0x80);
+        ChooseMatcher(&set);
         unsigned where = control >> 4;
         for (const char* entry = text + strlen(text) + 1; entry < end;
              entry += strlen(entry) + 1) {
