@@ -5,15 +5,17 @@
 # (qemu-i386 through a binfmt_misc entry) and Debian's 32-bit Wine loader in
 # a WoW64 prefix. Far too slow for the ordinary test command; not part of CI.
 #
-# The emulator and the 32-bit Wine are unpacked into the build folder, not
-# installed: the system's Wine stays 64-bit only, so the ordinary tests that
-# others run on this machine at the same time keep their speed. What it
-# changes on the machine, it undoes on every path, a failure or Ctrl+C
-# included: the binfmt_misc entry it registers, the binfmt_misc mount when it
-# made it, the packages the ordinary build needed and it installed.
+# The emulator is unpacked into the build folder; Debian's 32-bit Wine is
+# installed for the run (the packages are kept in the build folder for the
+# next run). What it changes on the machine, it undoes on every path, a
+# failure or Ctrl+C included: the binfmt_misc entry it registers, the
+# binfmt_misc mount when it made it, the i386 architecture when it added it,
+# and every package it installed, the ordinary build's included.
 #
 # Arguments go to CTest, for example `bash scripts/test-shipped.sh -R match`.
-# SHIPPED_TIMEOUT sets the time-out of one suite in seconds.
+# SHIPPED_TIMEOUT sets the time-out of one suite in seconds; SHIPPED_CASES
+# picks cases of the suites by name, as doctest's --test-case does
+# (`SHIPPED_CASES='dropped*' bash scripts/test-shipped.sh -R end_to_end`).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -25,6 +27,7 @@ began=$(date +%s)
 
 mounted_binfmt=
 registered=
+added_architecture=
 packages_before=$shipped/packages-before.txt
 
 installed_packages() {
@@ -51,9 +54,14 @@ shipped_cleanup() {
         added=$(comm -13 "$packages_before" <(installed_packages))
         if [ -n "$added" ]; then
             echo "Removing what this command installed: $added"
-            DEBIAN_FRONTEND=noninteractive apt-get purge -y $added > /dev/null
+            # The i386 C library and a few others count as essential.
+            DEBIAN_FRONTEND=noninteractive apt-get purge -y --allow-remove-essential $added \
+                > /dev/null
         fi
         rm -f "$packages_before"
+    fi
+    if [ -n "$added_architecture" ]; then
+        dpkg --remove-architecture i386
     fi
     echo "test-shipped: $(( $(date +%s) - began )) s in all"
     exit "$status"
@@ -68,46 +76,48 @@ bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
 ls -l "$build/i686/sorvane.exe" "$build/i686/tests/sorvane_tests.exe"
 
-# The 32-bit Wine of the same version as the system's 64-bit one (the two
-# share one wineserver), its i386 libraries and the emulator, fetched with a
-# private apt state (the system's lists and architectures stay as they are)
-# and unpacked under the build folder.
-wine_version=$(dpkg-query -W -f='${Version}' wine64)
-if [ "$(cat "$private/.version" 2>/dev/null)" != "$wine_version" ]; then
-    echo "Unpacking wine32:i386 $wine_version and qemu-user-static into $private"
+# The emulator, fetched with a private apt state (the system's lists stay
+# as they are) and unpacked under the build folder.
+if [ ! -x "$private/usr/bin/qemu-i386-static" ]; then
+    echo "Unpacking qemu-user-static into $private"
     apt_dir=$shipped/apt
     rm -rf "$apt_dir" "$private"
-    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$private/etc"
+    mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$private"
     : > "$apt_dir/status"
     cat > "$apt_dir/apt.conf" <<EOF
 Dir::State::Lists "$apt_dir/lists";
 Dir::State::status "$apt_dir/status";
 Dir::Cache "$apt_dir/cache";
-APT::Architectures { "amd64"; "i386"; };
 APT::Install-Recommends "false";
 Debug::NoLocking "true";
 EOF
-    export APT_CONFIG=$apt_dir/apt.conf
-    apt-get update -q > /dev/null
-    apt-get install --download-only -y -q "wine32:i386=$wine_version" \
-        "libwine:i386=$wine_version" qemu-user-static > /dev/null
-    unset APT_CONFIG
-    for deb in "$apt_dir"/cache/archives/*.deb; do
-        dpkg -x "$deb" "$private"
-    done
+    APT_CONFIG=$apt_dir/apt.conf apt-get update -q > /dev/null
+    APT_CONFIG=$apt_dir/apt.conf apt-get install --download-only -y -q qemu-user-static > /dev/null
+    dpkg -x "$apt_dir"/cache/archives/qemu-user-static_*.deb "$private"
     rm -rf "$apt_dir"
-    # The 32-bit loader finds its libraries in its own root only, never
-    # in the host's 32-bit compatibility folders.
-    rm -rf "$private/etc/ld.so.conf.d"
-    printf '%s\n' /lib/i386-linux-gnu /usr/lib/i386-linux-gnu > "$private/etc/ld.so.conf"
-    ldconfig -r "$private" -X
-    # Wine starts a 64-bit program through the loader named like the 32-bit
-    # one with "64" added: the system's.
-    ln -sf /usr/lib/wine/wine64 "$private/usr/lib/wine/wine64"
-    echo "$wine_version" > "$private/.version"
 fi
 qemu=$private/usr/bin/qemu-i386-static
-wine32=$private/usr/lib/wine/wine
+
+# The 32-bit Wine of the same version as the system's 64-bit one (the two
+# share one wineserver), installed for this run only: Wine's 32-bit side
+# finds its DLLs and libraries only where the packages put them (the
+# wineserver, a 64-bit program, opens them by name), so unpacked elsewhere
+# it cannot make a prefix's 32-bit system folder. The cleanup purges it and
+# takes the i386 architecture away again when this command added it. While
+# it is installed, `wine` picks the 32-bit loader for every new prefix, so
+# the ordinary test command is better not run meanwhile.
+wine_version=$(dpkg-query -W -f='${Version}' wine64)
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    added_architecture=1
+fi
+echo "Installing wine32:i386 $wine_version for this run"
+mkdir -p "$shipped/debs/partial"
+apt-get update -q > /dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    -o Dir::Cache::archives="$shipped/debs" \
+    "wine32:i386=$wine_version" "libwine:i386=$wine_version" > /dev/null
+wine32=/usr/lib/wine/wine
 
 # The kernel here does not run 32-bit code itself: the emulator does, for
 # every 32-bit program that Wine starts. F opens the emulator now, so its
@@ -124,8 +134,6 @@ magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 printf '%s' ":$entry:M::$magic:$mask:$qemu:F" > "$binfmt/register"
 registered=1
-export QEMU_LD_PREFIX=$private
-export WINELOADER=$private/usr/lib/wine/wine64
 
 source "$root/scripts/wine-env.sh"
 prefix_began=$(date +%s)
@@ -133,8 +141,7 @@ prefix_began=$(date +%s)
 # command's cleanup stops Wine too and must hold at every moment, so its
 # trap calls are ignored while it runs.
 trap() { :; }
-# The prefix's 32-bit system folder is filled from the 32-bit Wine's DLLs.
-WINEDLLPATH=$private/usr/lib/i386-linux-gnu/wine wine_env_start "$build/i686/wineprefix" fresh
+wine_env_start "$build/i686/wineprefix" fresh
 unset -f trap
 echo "test-shipped: WoW64 prefix made in $(( $(date +%s) - prefix_began )) s"
 
@@ -166,6 +173,7 @@ for file in "$root"/tests/test_*.cpp; do
         printf 'add_test([=[%s]=] "%s" "%s" "--source-file=*test_%s.cpp" "--no-intro" "--no-version"' \
             "$name" "$wine32" "$build/i686/tests/sorvane_tests.exe" "$name"
         [ -n "$exclusion" ] && printf ' "%s"' "$exclusion"
+        [ -n "${SHIPPED_CASES:-}" ] && printf ' "--test-case=%s"' "$SHIPPED_CASES"
         printf ')\nset_tests_properties([=[%s]=] PROPERTIES TIMEOUT %s)\n' "$name" "$timeout"
     } >> "$tests/CTestTestfile.cmake"
 done

@@ -426,13 +426,21 @@ int DropPaths(const ProgramRun* run, const std::vector<std::string>& paths)
     ULONG_PTR offset = 0;
     if (!RemoteOffset(run, &offset))
         return 0;
-    void* remote = VirtualAllocEx(run->process.hProcess, NULL, block.size(),
-                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    // The program ends the drop with DragFinish, which frees the handle as
+    // the shell's own: the system reads a heap header before it. The block
+    // lies past zeroed bytes of its own allocation, so that read finds no
+    // heap block and no unmapped page (under emulation the fault would end
+    // the program instead of being caught).
+    const ULONG_PTR before = 64;
+    char* remote = static_cast<char*>(VirtualAllocEx(run->process.hProcess, NULL,
+                                                     before + block.size(),
+                                                     MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     if (!remote ||
-        !WriteProcessMemory(run->process.hProcess, (LPVOID)((ULONG_PTR)remote + offset),
+        !WriteProcessMemory(run->process.hProcess, (LPVOID)((ULONG_PTR)remote + before + offset),
                             block.data(), block.size(), NULL))
         return 0;
-    return PostMessageA(run->window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
+    return PostMessageA(run->window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote + before), 0) !=
+           0;
 }
 
 void ClearStoredSettings()
