@@ -221,7 +221,16 @@ TEST_CASE("the real window comes back elsewhere or in another state, or a second
     CHECK(IsZoomed(first.window));
     PostMessageA(first.window, WM_SYSCOMMAND, SC_RESTORE, 0);
     REQUIRE(WaitUntil([&] { return !IsZoomed(first.window); }, 3000));
-    place = WindowPlace(first.window);
+    // The window leaves the zoomed state before it is moved back, so the
+    // restored place is awaited rather than read at once.
+    WaitUntil(
+        [&] {
+            place = WindowPlace(first.window);
+            return EqualRect(&place, &stored) != 0;
+        },
+        3000);
+    MESSAGE("restored at (" << place.left << ", " << place.top << ")-(" << place.right << ", "
+                            << place.bottom << ")");
     CHECK(EqualRect(&place, &stored));
 
     // Closed minimised: the next run starts minimised.
