@@ -113,10 +113,24 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 echo "Installing wine32:i386 $wine_version for this run"
 mkdir -p "$shipped/debs/partial"
-apt-get update -q > /dev/null
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+# A mirror in the middle of a sync fails one list now and then; the lists
+# that did arrive are enough when they hold wine32, and the install says so
+# plainly when they do not.
+for attempt in 1 2 3; do
+    apt-get update -q > /dev/null && break
+    echo "test-shipped: apt-get update failed (attempt $attempt)"
+    sleep 20
+done
+# An i386 library must have the version of its amd64 twin; where the lists
+# lack it (a list that failed above), apt would have to change the machine's
+# own packages, which this command never does: it stops instead.
+if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
     -o Dir::Cache::archives="$shipped/debs" \
-    "wine32:i386=$wine_version" "libwine:i386=$wine_version" > /dev/null
+    "wine32:i386=$wine_version" "libwine:i386=$wine_version" > /dev/null; then
+    echo "test-shipped: wine32:i386 cannot be installed beside this machine's packages" \
+        "(are the i386 package lists complete?); nothing was run" >&2
+    exit 1
+fi
 wine32=/usr/lib/wine/wine
 
 # The kernel here does not run 32-bit code itself: the emulator does, for
