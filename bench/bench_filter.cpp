@@ -71,12 +71,12 @@ static double WalkOnce(int entries)
     double start = Seconds();
     WaitForSingleObject(catalogueLock, INFINITE);
     int cursor = catalogue->AllocCursor();
-    void* element;
     unsigned bytes = 0;
-    for (int walked = 0; walked < entries && catalogue->MoveCursor(cursor, 1) == 1 &&
-                         catalogue->GetAtCursor(cursor, &element);
-         ++walked)
+    int walked = 0;
+    catalogue->WalkForward(cursor, [&](void* element) {
         bytes += *static_cast<const unsigned char*>(element);
+        return ++walked < entries ? 1 : 0;
+    });
     catalogue->FreeCursor(cursor);
     ReleaseMutex(catalogueLock);
     double taken = Seconds() - start;

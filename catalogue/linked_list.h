@@ -3,9 +3,9 @@
 // whoever pops an element frees it. Cursor misuse ends the process.
 //
 // The operations are inline: the search filter walks a million entries per
-// keystroke through MoveCursor and GetAtCursor. A step forward prefetches
-// by address ahead of the node and its element (catalogue/prefetch.h), so
-// that the walk does not wait on each node before the next.
+// keystroke through WalkForward. A step forward prefetches by address ahead
+// of the node and its element (catalogue/prefetch.h), so that the walk does
+// not wait on each node before the next.
 #ifndef SORVANE_CATALOGUE_LINKED_LIST_H
 #define SORVANE_CATALOGUE_LINKED_LIST_H
 
@@ -40,6 +40,15 @@ public:
     void FreeCursor(int cursor);
     inline int MoveCursor(int cursor, int steps);
     inline int GetAtCursor(int cursor, void** element);
+    // The walk idiom in one call: steps cursor forward one node at a time
+    // and hands each element reached to visit, until visit returns 0 (the
+    // cursor stays on that node) or the step leaves the list. Returns the
+    // steps taken, as MoveCursor counts them. The node in hand stays in a
+    // register across visit, which a walk through MoveCursor cannot do
+    // once visit calls anything the compiler cannot see into. visit must
+    // not change the list.
+    template <class Visit>
+    inline int WalkForward(int cursor, Visit visit);
 
     // Read access for tests and diagnostics.
     ListNode* Head() const { return head; }
@@ -133,6 +142,30 @@ inline int LinkedList::MoveCursor(int cursor, int steps)
     }
     cursorNode[cursor] = node;
     return taken;
+}
+
+template <class Visit>
+inline int LinkedList::WalkForward(int cursor, Visit visit)
+{
+    CheckCursor(cursor);
+    if (count == 0 || cursorState[cursor] == PastLast)
+        return 0;
+    ListNode* node = cursorState[cursor] == BeforeFirst ? head : cursorNode[cursor]->next;
+    int taken = 0;
+    while (node) {
+        ++taken;
+        PrefetchAhead(node, walkAheadBytes);
+        PrefetchAhead(node->data, walkAheadBytes);
+        if (!visit(node->data)) {
+            cursorNode[cursor] = node;
+            cursorState[cursor] = OnNode;
+            return taken;
+        }
+        node = node->next;
+    }
+    cursorNode[cursor] = 0;
+    cursorState[cursor] = PastLast;
+    return taken + 1;
 }
 
 #endif

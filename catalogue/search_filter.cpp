@@ -52,13 +52,10 @@ int FilterCatalogue(int limit, int mode, int toBuffer, HWND window, HWND resultL
 
     int results = 0;
     int cursor = catalogue->AllocCursor();
-    void* element;
-    while (catalogue->MoveCursor(cursor, 1) == 1) {
-        if (!catalogue->GetAtCursor(cursor, &element))
-            break;
+    catalogue->WalkForward(cursor, [&](void* element) {
         const char* entry = static_cast<const char*>(element);
         if (!MatchWords(&words, entry))
-            continue;
+            return 1;
         if (toBuffer) {
             copyListBuffer->Append(entry, (unsigned)lstrlenA(entry));
             copyListBuffer->AppendChar(13);
@@ -66,9 +63,8 @@ int FilterCatalogue(int limit, int mode, int toBuffer, HWND window, HWND resultL
         } else {
             AddResult(resultList, measure, entry, &widest);
         }
-        if (++results > limit)
-            break;
-    }
+        return ++results <= limit ? 1 : 0;
+    });
     catalogue->FreeCursor(cursor);
     if (measure)
         ReleaseDC(resultList, measure);

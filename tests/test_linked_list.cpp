@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include <vector>
+
 #include "catalogue/linked_list.h"
 #include "harness/child_process.h"
 
@@ -137,6 +139,61 @@ TEST_CASE("the walk idiom visits every element in the order pushed")
     CHECK(visited == 5);
 }
 
+TEST_CASE("a walk in one call leaves the cursor where single steps would")
+{
+    LinkedList list;
+    int values[5];
+    for (int i = 0; i < 5; ++i)
+        list.PushBack(&values[i]);
+    int walker = list.AllocCursor();
+    int stepper = list.AllocCursor();
+    std::vector<void*> seen;
+    auto stopAt = [&](void* last) {
+        return [&seen, last](void* element) {
+            seen.push_back(element);
+            return element == last ? 0 : 1;
+        };
+    };
+    void* out = NULL;
+    SUBCASE("stopped by the visitor: on that node, and the next walk goes on after it")
+    {
+        CHECK(list.WalkForward(walker, stopAt(&values[2])) == 3);
+        CHECK(list.MoveCursor(stepper, 3) == 3);
+        CHECK(list.CursorStateOf(walker) == list.CursorStateOf(stepper));
+        CHECK(list.GetAtCursor(walker, &out) == 1);
+        CHECK(out == &values[2]);
+        CHECK(list.WalkForward(walker, stopAt(&values[3])) == 1);
+        CHECK(list.MoveCursor(walker, 1) == 1);
+        CHECK(list.GetAtCursor(walker, &out) == 1);
+        CHECK(out == &values[4]);
+        CHECK(seen == std::vector<void*>{&values[0], &values[1], &values[2], &values[3]});
+    }
+    SUBCASE("to the end: past the last, counting the step that leaves")
+    {
+        CHECK(list.WalkForward(walker, stopAt(NULL)) == list.MoveCursor(stepper, 100));
+        CHECK(list.CursorStateOf(walker) == PastLast);
+        CHECK(seen.size() == 5);
+        CHECK(list.WalkForward(walker, stopAt(NULL)) == 0);
+        CHECK(seen.size() == 5);
+        // A push after the end is reached backwards, as by single steps.
+        list.PushBack(&p1);
+        CHECK(list.MoveCursor(walker, -1) == -1);
+        CHECK(list.GetAtCursor(walker, &out) == 1);
+        CHECK(out == &p1);
+    }
+    SUBCASE("an empty list visits nothing and leaves the cursor before the first")
+    {
+        LinkedList empty;
+        int cursor = empty.AllocCursor();
+        CHECK(empty.WalkForward(cursor, stopAt(NULL)) == 0);
+        CHECK(empty.CursorStateOf(cursor) == BeforeFirst);
+        CHECK(seen.empty());
+        empty.FreeCursor(cursor);
+    }
+    list.FreeCursor(walker);
+    list.FreeCursor(stepper);
+}
+
 TEST_CASE("cursor slots are reused lowest first")
 {
     LinkedList list;
@@ -240,6 +297,17 @@ TEST_CASE("a walk takes any data pointer, however far from readable memory")
             CHECK(element == data[visited]);
         ++visited;
     }
+    CHECK(visited == count);
+    // The walk in one call prefetches the same way.
+    list.FreeCursor(cursor);
+    cursor = list.AllocCursor();
+    visited = 0;
+    list.WalkForward(cursor, [&](void* walked) {
+        if (visited < count)
+            CHECK(walked == data[visited]);
+        ++visited;
+        return 1;
+    });
     list.FreeCursor(cursor);
     CHECK(visited == count);
     VirtualFree(reserved, 0, MEM_RELEASE);
