@@ -199,7 +199,11 @@ TEST_CASE("a drive chosen during a scan is scanned once the scan has stopped")
     SendMessageA(drives, LB_GETITEMRECT, (WPARAM)driveC, reinterpret_cast<LPARAM>(&item));
     ClickAt(drives, item.left + 5, (item.top + item.bottom) / 2);
 
-    // The folder scan stops, then drive c: is scanned from its root.
+    // The folder scan stops, then drive c: is scanned from its root. Its
+    // root in the title tells that the scan of c: has begun: the end of the
+    // folder's scan alone says nothing of it.
+    CHECK(WaitUntil([&] { return WindowText(session.run.window).find("[c:]") != std::string::npos; },
+                    30000));
     CHECK(WaitForScanEnd(&session.run, 60000) > 0);
     CHECK(FocusOf(&session.run) == session.Control(IDC_SEARCH_BOX));
     TypeText("windows\\system32\\kernel32.dll");
