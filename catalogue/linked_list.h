@@ -73,6 +73,12 @@ private:
     int cursorInUse[cursorSlots];
 
     inline void CheckCursor(int cursor) const;
+    // What every step forward asks for ahead of the node it reached.
+    static inline void PrefetchPast(const ListNode* node)
+    {
+        PrefetchAhead(node, walkAheadBytes);
+        PrefetchAhead(node->data, walkAheadBytes);
+    }
 };
 
 inline void LinkedList::CheckCursor(int cursor) const
@@ -119,10 +125,8 @@ inline int LinkedList::MoveCursor(int cursor, int steps)
                 break;
             }
         }
-        if (node) {
-            PrefetchAhead(node, walkAheadBytes);
-            PrefetchAhead(node->data, walkAheadBytes);
-        }
+        if (node)
+            PrefetchPast(node);
     } else {
         if (cursorState[cursor] == BeforeFirst)
             return 0;
@@ -154,8 +158,7 @@ inline int LinkedList::WalkForward(int cursor, Visit visit)
     int taken = 0;
     while (node) {
         ++taken;
-        PrefetchAhead(node, walkAheadBytes);
-        PrefetchAhead(node->data, walkAheadBytes);
+        PrefetchPast(node);
         if (!visit(node->data)) {
             cursorNode[cursor] = node;
             cursorState[cursor] = OnNode;

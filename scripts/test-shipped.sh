@@ -119,7 +119,9 @@ mkdir -p "$shipped/debs/partial"
 for attempt in 1 2 3; do
     apt-get update -q > /dev/null && break
     echo "test-shipped: apt-get update failed (attempt $attempt)"
-    sleep 20
+    if [ "$attempt" -lt 3 ]; then
+        sleep 20
+    fi
 done
 # An i386 library must have the version of its amd64 twin; where the lists
 # lack it (a list that failed above), apt would have to change the machine's
