@@ -5,12 +5,15 @@
 # (qemu-i386 through a binfmt_misc entry) and Debian's 32-bit Wine loader in
 # a WoW64 prefix. Far too slow for the ordinary test command; not part of CI.
 #
-# The emulator is unpacked into the build folder; Debian's 32-bit Wine is
-# installed for the run (the packages are kept in the build folder for the
-# next run). What it changes on the machine, it undoes on every path, a
-# failure or Ctrl+C included: the binfmt_misc entry it registers, the
-# binfmt_misc mount when it made it, the i386 architecture when it added it,
-# and every package it installed, the ordinary build's included.
+# The 32-bit Wine runs in a Debian root of its own under the build folder
+# (build/shipped/chroot, made once with debootstrap and kept): the i386
+# libraries that Wine needs must have the very versions of their amd64
+# twins, which the machine's own, older or newer than the mirror's, need
+# not have, and the machine's packages are never touched. The emulator and
+# debootstrap are unpacked under the build folder too. What the command
+# changes on the machine, it undoes on every path, a failure or Ctrl+C
+# included: the binfmt_misc entry it registers, the binfmt_misc mount when
+# it made it, and the mounts of the private root.
 #
 # Arguments go to CTest, for example `bash scripts/test-shipped.sh -R match`.
 # SHIPPED_TIMEOUT sets the time-out of one suite in seconds; SHIPPED_CASES
@@ -19,49 +22,58 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+build=$(mkdir -p "$build" && cd "$build" && pwd)
 shipped=$build/shipped
 private=$shipped/root
+jail=$shipped/chroot
 binfmt=/proc/sys/fs/binfmt_misc
 entry=sorvane-i386
 began=$(date +%s)
 
+if [ "${SHIPPED_INSIDE:-}" = 1 ]; then
+    inside=1
+else
+    inside=
+fi
+
+# The mount points inside the private root, deepest last; unmounted in
+# reverse.
+jail_mounts() {
+    echo "$jail/proc" "$jail/dev" "$jail/tmp" "$jail$root"
+    case $build/ in
+        "$root"/*) ;;
+        *) echo "$jail$build" ;;
+    esac
+}
+
+unmount_jail() {
+    local point
+    for point in $(jail_mounts | tr ' ' '\n' | tac); do
+        if mountpoint -q "$point" 2>/dev/null; then
+            umount -R "$point" 2>/dev/null || umount -R -l "$point"
+        fi
+    done
+}
+
+if [ -z "$inside" ]; then
 mounted_binfmt=
 registered=
-added_architecture=
-packages_before=$shipped/packages-before.txt
-
-installed_packages() {
-    dpkg-query -W -f='${db:Status-Abbrev} ${Package}:${Architecture}\n' 2>/dev/null |
-        awk '$1 ~ /^.i/ {print $2}' | sort
-}
+mounted_jail=
 
 shipped_cleanup() {
     local status=$?
     trap - EXIT INT TERM
     set +e
-    if declare -F wine_env_stop > /dev/null; then
-        wine_env_stop
+    if [ -n "$mounted_jail" ]; then
+        # Whatever the run left running in the private root ends first.
+        chroot "$jail" wineserver -k 2>/dev/null
+        unmount_jail
     fi
     if [ -n "$registered" ] && [ -e "$binfmt/$entry" ]; then
         echo -1 > "$binfmt/$entry"
     fi
     if [ -n "$mounted_binfmt" ]; then
         umount "$binfmt"
-    fi
-    # Whatever the ordinary build needed and this command installed goes again.
-    if [ -s "$packages_before" ]; then
-        local added
-        added=$(comm -13 "$packages_before" <(installed_packages))
-        if [ -n "$added" ]; then
-            echo "Removing what this command installed: $added"
-            # The i386 C library and a few others count as essential.
-            DEBIAN_FRONTEND=noninteractive apt-get purge -y --allow-remove-essential $added \
-                > /dev/null
-        fi
-        rm -f "$packages_before"
-    fi
-    if [ -n "$added_architecture" ]; then
-        dpkg --remove-architecture i386
     fi
     echo "test-shipped: $(( $(date +%s) - began )) s in all"
     exit "$status"
@@ -71,15 +83,14 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 mkdir -p "$shipped"
-installed_packages > "$packages_before"
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
 ls -l "$build/i686/sorvane.exe" "$build/i686/tests/sorvane_tests.exe"
 
-# The emulator, fetched with a private apt state (the system's lists stay
-# as they are) and unpacked under the build folder.
-if [ ! -x "$private/usr/bin/qemu-i386-static" ]; then
-    echo "Unpacking qemu-user-static into $private"
+# The emulator and debootstrap, fetched with a private apt state (the
+# system's lists stay as they are) and unpacked under the build folder.
+if [ ! -x "$private/usr/bin/qemu-i386-static" ] || [ ! -x "$private/usr/sbin/debootstrap" ]; then
+    echo "Unpacking qemu-user-static and debootstrap into $private"
     apt_dir=$shipped/apt
     rm -rf "$apt_dir" "$private"
     mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$private"
@@ -91,52 +102,20 @@ Dir::Cache "$apt_dir/cache";
 APT::Install-Recommends "false";
 Debug::NoLocking "true";
 EOF
-    APT_CONFIG=$apt_dir/apt.conf apt-get update -q > /dev/null
-    APT_CONFIG=$apt_dir/apt.conf apt-get install --download-only -y -q qemu-user-static > /dev/null
+    # A list that fails (a mirror in the middle of a sync) is no matter
+    # when the ones holding these two arrived.
+    APT_CONFIG=$apt_dir/apt.conf apt-get update -q > /dev/null || true
+    APT_CONFIG=$apt_dir/apt.conf apt-get install --download-only -y -q \
+        qemu-user-static debootstrap > /dev/null
     dpkg -x "$apt_dir"/cache/archives/qemu-user-static_*.deb "$private"
+    dpkg -x "$apt_dir"/cache/archives/debootstrap_*.deb "$private"
     rm -rf "$apt_dir"
 fi
 qemu=$private/usr/bin/qemu-i386-static
 
-# The 32-bit Wine of the same version as the system's 64-bit one (the two
-# share one wineserver), installed for this run only: Wine's 32-bit side
-# finds its DLLs and libraries only where the packages put them (the
-# wineserver, a 64-bit program, opens them by name), so unpacked elsewhere
-# it cannot make a prefix's 32-bit system folder. The cleanup purges it and
-# takes the i386 architecture away again when this command added it. While
-# it is installed, `wine` picks the 32-bit loader for every new prefix, so
-# the ordinary test command is better not run meanwhile.
-wine_version=$(dpkg-query -W -f='${Version}' wine64)
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-    added_architecture=1
-fi
-echo "Installing wine32:i386 $wine_version for this run"
-mkdir -p "$shipped/debs/partial"
-# A mirror in the middle of a sync fails one list now and then; the lists
-# that did arrive are enough when they hold wine32, and the install says so
-# plainly when they do not.
-for attempt in 1 2 3; do
-    apt-get update -q > /dev/null && break
-    echo "test-shipped: apt-get update failed (attempt $attempt)"
-    if [ "$attempt" -lt 3 ]; then
-        sleep 20
-    fi
-done
-# An i386 library must have the version of its amd64 twin; where the lists
-# lack it (a list that failed above), apt would have to change the machine's
-# own packages, which this command never does: it stops instead.
-if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-    -o Dir::Cache::archives="$shipped/debs" \
-    "wine32:i386=$wine_version" "libwine:i386=$wine_version" > /dev/null; then
-    echo "test-shipped: wine32:i386 cannot be installed beside this machine's packages" \
-        "(are the i386 package lists complete?); nothing was run" >&2
-    exit 1
-fi
-wine32=/usr/lib/wine/wine
-
 # The kernel here does not run 32-bit code itself: the emulator does, for
-# every 32-bit program that Wine starts. F opens the emulator now, so its
+# every 32-bit program that Wine starts (and the i386 packages' own
+# scripts while the private root is made). F opens the emulator now, so its
 # path needs no root of its own.
 if ! mountpoint -q "$binfmt"; then
     mount -t binfmt_misc binfmt_misc "$binfmt"
@@ -151,14 +130,69 @@ mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\x
 printf '%s' ":$entry:M::$magic:$mask:$qemu:F" > "$binfmt/register"
 registered=1
 
+# A mount left behind by a run that was killed outright goes first: the
+# root is remade or entered afresh.
+unmount_jail
+
+# The private root: a minimal Debian of this machine's release with Wine
+# (64-bit and 32-bit), Xvfb and CTest, from the release's main lists only,
+# so that every i386 library has the version of its amd64 twin. Made once
+# (about two minutes) and kept; a root left half-made is made again.
+if [ ! -e "$jail/.complete" ]; then
+    echo "Making the private root $jail"
+    rm -rf --one-file-system "$jail"
+    mkdir -p "$jail"
+    release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    mirror=http://deb.debian.org/debian
+    DEBOOTSTRAP_DIR=$private/usr/share/debootstrap \
+        "$private/usr/sbin/debootstrap" --variant=minbase --arch=amd64 \
+        "$release" "$jail" "$mirror" > "$shipped/debootstrap.log" 2>&1 ||
+        { tail -n 20 "$shipped/debootstrap.log" >&2; exit 1; }
+    printf 'deb %s %s main\ndeb %s %s-updates main\n' \
+        "$mirror" "$release" "$mirror" "$release" > "$jail/etc/apt/sources.list"
+    mount -t proc proc "$jail/proc"
+    mounted_jail=1
+    chroot "$jail" dpkg --add-architecture i386
+    chroot "$jail" apt-get update -q > /dev/null
+    DEBIAN_FRONTEND=noninteractive chroot "$jail" apt-get install -y -q \
+        --no-install-recommends wine wine64 wine32:i386 xvfb cmake > "$shipped/install.log" 2>&1 ||
+        { tail -n 20 "$shipped/install.log" >&2; exit 1; }
+    chroot "$jail" apt-get clean
+    umount "$jail/proc"
+    touch "$jail/.complete"
+fi
+
+mounted_jail=1
+mount -t proc proc "$jail/proc"
+mount --rbind /dev "$jail/dev"
+mount --make-rslave "$jail/dev"
+mount -t tmpfs tmpfs "$jail/tmp"
+# The project and its build are seen read-only inside: the tests write only
+# to the Wine prefix and the temporary folder, both inside the root, and a
+# read-only mount is safe from a remove that runs through it.
+for shared in $(jail_mounts | tr ' ' '\n' | tail -n +4); do
+    outside=${shared#"$jail"}
+    mkdir -p "$shared"
+    mount --bind "$outside" "$shared"
+    mount -o remount,bind,ro "$shared"
+done
+
+
+# Everything from here on runs inside the private root.
+set +e
+chroot "$jail" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+    SHIPPED_INSIDE=1 BUILD_DIR="$build" SHIPPED_TIMEOUT="${SHIPPED_TIMEOUT:-}" \
+    SHIPPED_CASES="${SHIPPED_CASES:-}" SORVANE_TIME_SCALE="${SORVANE_TIME_SCALE:-}" \
+    bash "$root/scripts/test-shipped.sh" "$@"
+exit $?
+fi
+
+# Inside the private root: the prefix and the test list lie in its own
+# folders, the project is read-only here.
+wine32=/usr/lib/wine/wine
 source "$root/scripts/wine-env.sh"
 prefix_began=$(date +%s)
-# wine_env_start would set traps of its own, which stop Wine only; this
-# command's cleanup stops Wine too and must hold at every moment, so its
-# trap calls are ignored while it runs.
-trap() { :; }
-wine_env_start "$build/i686/wineprefix" fresh
-unset -f trap
+wine_env_start /root/wineprefix fresh
 echo "test-shipped: WoW64 prefix made in $(( $(date +%s) - prefix_began )) s"
 
 # Every wait of the harness grows alike: a program start takes about 45 s
@@ -175,7 +209,7 @@ exclude() {
 
 # One CTest test per test file, as in the ordinary run, started through
 # the 32-bit loader and with time-outs of the emulated run.
-tests=$shipped/ctest
+tests=/tmp/ctest
 rm -rf "$tests"
 mkdir -p "$tests"
 exclusion=
