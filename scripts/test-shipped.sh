@@ -164,8 +164,18 @@ fi
 
 mounted_jail=1
 mount -t proc proc "$jail/proc"
-mount --rbind /dev "$jail/dev"
-mount --make-rslave "$jail/dev"
+# A /dev of its own with the few devices Wine and Xvfb open: the host's,
+# bound here, would lie open to a remove that runs through the build folder.
+mount -t tmpfs -o mode=755,size=1m devices "$jail/dev"
+for device in null:1:3 zero:1:5 full:1:7 random:1:8 urandom:1:9 tty:5:0; do
+    IFS=: read -r name major minor <<< "$device"
+    mknod -m 666 "$jail/dev/$name" c "$major" "$minor"
+done
+mkdir "$jail/dev/pts" "$jail/dev/shm"
+mount -t devpts -o newinstance,ptmxmode=0666 devpts "$jail/dev/pts"
+ln -s pts/ptmx "$jail/dev/ptmx"
+mount -t tmpfs tmpfs "$jail/dev/shm"
+ln -s /proc/self/fd "$jail/dev/fd"
 mount -t tmpfs tmpfs "$jail/tmp"
 # The project and its build are seen read-only inside: the tests write only
 # to the Wine prefix and the temporary folder, both inside the root, and a
