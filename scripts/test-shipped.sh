@@ -20,6 +20,9 @@
 # picks cases of the suites by name, as doctest's --test-case does
 # (`SHIPPED_CASES='dropped*' bash scripts/test-shipped.sh -R end_to_end`).
 set -euo pipefail
+# The whole command is one block, read before it starts: a change to this
+# file while a run goes on (they take hours) cannot reach that run.
+{
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 build=$(mkdir -p "$build" && cd "$build" && pwd)
@@ -83,6 +86,12 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 mkdir -p "$shipped"
+# One run at a time: they share the binfmt_misc entry and the private root.
+exec 9> "$shipped/lock"
+if ! flock -n 9; then
+    echo "test-shipped: another run of this command is going on" >&2
+    exit 1
+fi
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
 ls -l "$build/i686/sorvane.exe" "$build/i686/tests/sorvane_tests.exe"
@@ -121,9 +130,10 @@ if ! mountpoint -q "$binfmt"; then
     mount -t binfmt_misc binfmt_misc "$binfmt"
     mounted_binfmt=1
 fi
+# With the lock held, an entry still there was left by a run that was
+# killed outright.
 if [ -e "$binfmt/$entry" ]; then
-    echo "$binfmt/$entry exists already: another run of this command?" >&2
-    exit 1
+    echo -1 > "$binfmt/$entry"
 fi
 magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
@@ -193,7 +203,7 @@ set +e
 chroot "$jail" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
     SHIPPED_INSIDE=1 BUILD_DIR="$build" SHIPPED_TIMEOUT="${SHIPPED_TIMEOUT:-}" \
     SHIPPED_CASES="${SHIPPED_CASES:-}" SORVANE_TIME_SCALE="${SORVANE_TIME_SCALE:-}" \
-    bash "$root/scripts/test-shipped.sh" "$@"
+    bash "$root/scripts/test-shipped.sh" "$@" 9>&-
 exit $?
 fi
 
@@ -252,3 +262,5 @@ result=$?
 set -e
 echo "test-shipped: suites of the i686 build ran in $(( $(date +%s) - run_began )) s"
 exit "$result"
+}
+exit
