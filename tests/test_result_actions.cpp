@@ -513,8 +513,7 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
     SUBCASE("a double click opens the item with its program, and so does Enter")
     {
         const std::string folder = LowerCase(tree.root);
-        ClickAt(list, 10, rowHeight * 3 + rowHeight / 2);
-        ClickAt(list, 10, rowHeight * 3 + rowHeight / 2);
+        DoubleClickAt(list, 10, rowHeight * 3 + rowHeight / 2);
         CHECK(associations.Recorded() == folder + items[3]);
         PressKey(VK_UP);
         PressKey(VK_RETURN);

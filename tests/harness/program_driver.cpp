@@ -374,6 +374,18 @@ void ClickAt(HWND control, int x, int y, int button, int withControl, int withSh
     Settle();
 }
 
+void DoubleClickAt(HWND control, int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(control, &point);
+    SetCursorPos(point.x, point.y);
+    for (int i = 0; i < 2; ++i) {
+        SendMouseButton(VK_LBUTTON, 0);
+        SendMouseButton(VK_LBUTTON, 1);
+    }
+    Settle();
+}
+
 namespace {
 
 // Where the program's memory lies for ReadProcessMemory and
