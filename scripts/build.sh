@@ -6,6 +6,12 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
+# One build of a folder at a time: the test command and the emulated run
+# may start together, and two Ninjas in one folder break its log.
+mkdir -p "$build"
+exec 8> "$build/build.lock"
+flock 8
+
 for arch in i686 x86_64; do
     cmake -S "$root" -B "$build/$arch" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/scripts/toolchain-$arch.cmake" \
