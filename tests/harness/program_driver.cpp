@@ -110,6 +110,14 @@ void SendMouseButton(int button, int up)
     SendInput(1, &input, sizeof(input));
 }
 
+// Puts the pointer at (x, y) in control's client coordinates.
+void PointAt(HWND control, int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(control, &point);
+    SetCursorPos(point.x, point.y);
+}
+
 // Input is asynchronous: give the program time to take it in.
 void Settle()
 {
@@ -358,9 +366,7 @@ void TypeUnicode(const std::wstring& text)
 
 void ClickAt(HWND control, int x, int y, int button, int withControl, int withShift)
 {
-    POINT point = {x, y};
-    ClientToScreen(control, &point);
-    SetCursorPos(point.x, point.y);
+    PointAt(control, x, y);
     if (withControl)
         SendKey(VK_CONTROL, 0);
     if (withShift)
@@ -376,9 +382,7 @@ void ClickAt(HWND control, int x, int y, int button, int withControl, int withSh
 
 void DoubleClickAt(HWND control, int x, int y)
 {
-    POINT point = {x, y};
-    ClientToScreen(control, &point);
-    SetCursorPos(point.x, point.y);
+    PointAt(control, x, y);
     for (int i = 0; i < 2; ++i) {
         SendMouseButton(VK_LBUTTON, 0);
         SendMouseButton(VK_LBUTTON, 1);
