@@ -102,6 +102,7 @@ static void PrepareWord(PreparedWord* prepared, const char* word)
     prepared->vainSearches = 0;
     prepared->overflows = 0;
     prepared->endedInLastBlock = 0;
+    prepared->sampledThrough = 0;
 }
 
 COLD void PrepareWords(WordSet* set, int mode, const char* table)
@@ -109,6 +110,7 @@ COLD void PrepareWords(WordSet* set, int mode, const char* table)
     set->mode = mode;
     set->wide = WideLanesUsable();
     set->count = 0;
+    set->samples = 0;
     for (unsigned slot = 0; slot < wordSlots; ++slot) {
         const char* word = table + slot * wordSlotSize;
         if (!word[0]) {
@@ -127,9 +129,89 @@ COLD void PrepareWords(WordSet* set, int mode, const char* table)
     ChooseMatcher(set);
 }
 
-// What the word's last learnPeriod refusals taught it.
+// Samples between two orderings of the words.
+static const unsigned samplesPerOrder = 32;
+
+// Orders the words by their sampled entries let through, every
+// samplesPerOrder samples.
+static COLD void OrderBySamples(WordSet* set)
+{
+    if (++set->samples % samplesPerOrder == 0) {
+        int moved = 0;
+        // Words that let as many through keep their order.
+        for (int i = 1; i < set->count; ++i)
+            for (int j = i; j > 0 && set->words[j].sampledThrough <
+                                         set->words[j - 1].sampledThrough; --j) {
+                MoveWordForward(set, j);
+                moved = 1;
+            }
+        for (int i = 0; i < set->count; ++i) {
+            set->words[i].sampledThrough /= 2;
+            // Refusals counted in the old order say nothing of the new.
+            if (moved)
+                set->failures[i] = 0;
+        }
+    }
+}
+
+// The longest text sampled; longer ones, rare, are left out of the samples.
+static const unsigned sampleTextMost = 1024;
+
+// 1 when the word's candidate test as the set makes it lets text through:
+// its first and last bytes, and its middle one where it is tested, at their
+// distances somewhere in text. Where it does not, the word is not in text.
+// text holds length bytes and zeros far enough past them for every read.
+static int LetThrough(const WordSet* set, const PreparedWord* word, const unsigned char* text,
+                      unsigned length)
+{
+    const unsigned distance = word->length - 1;
+    const __m128i first = _mm_set1_epi8((char)word->bytes[0]);
+    const __m128i last = _mm_set1_epi8((char)word->bytes[distance]);
+    const __m128i inner = _mm_set1_epi8((char)word->bytes[word->inner]);
+    const int withInner = set->wide && word->withInner;
+    // A start whose last byte would lie past the text meets a zero there,
+    // which no word holds.
+    for (unsigned at = 0; at + distance < length; at += 16) {
+        __m128i starts = _mm_and_si128(_mm_cmpeq_epi8(NarrowLanes::Load(text + at), first),
+                                       _mm_cmpeq_epi8(NarrowLanes::Load(text + at + distance), last));
+        if (withInner)
+            starts = _mm_and_si128(
+                starts, _mm_cmpeq_epi8(NarrowLanes::Load(text + at + word->inner), inner));
+        if (_mm_movemask_epi8(starts))
+            return 1;
+    }
+    return 0;
+}
+
+// The matcher for the one entry after a sample is due: every word's
+// candidate test on its own, then the matcher of the set as it stands.
+static COLD int MatchSampled(WordSet* set, const char* entry)
+{
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(entry);
+    if (set->mode == searchFiles || set->mode == searchFolders)
+        text = NameOrFolder(set->mode, text);
+    const unsigned length = text ? (unsigned)strlen(reinterpret_cast<const char*>(text)) : 0;
+    if (text && length <= sampleTextMost) {
+        unsigned char padded[sampleTextMost + wordSlotSize + 16];
+        memcpy(padded, text, length);
+        memset(padded + length, 0, sizeof(padded) - length);
+        for (int i = 0; i < set->count; ++i)
+            set->words[i].sampledThrough += LetThrough(set, &set->words[i], padded, length);
+        OrderBySamples(set);
+    }
+    ChooseMatcher(set);
+    return MatchWords(set, entry);
+}
+
+// Each samplePeriod refusals of a word: what its last learnPeriod refusals
+// taught it, when it has made that many more, and for the first word, the
+// sample of the next entry.
 COLD void LearnFromRefusals(WordSet* set, int i)
 {
+    if (i == 0 && set->count > 1)
+        set->match = MatchSampled;
+    if (set->failures[i] % learnPeriod != 0)
+        return;
     PreparedWord* word = &set->words[i];
     // An exact search in vain for more than one refusal in four: test the
     // middle byte too (a word of one or two bytes has none).
@@ -148,7 +230,8 @@ COLD void LearnFromRefusals(WordSet* set, int i)
     word->vainSearches = 0;
     word->overflows = 0;
     word->endedInLastBlock = 0;
-    if (i == 0)
+    // A set of more words gets its matcher again from the sampler.
+    if (i == 0 && set->count == 1)
         ChooseMatcher(set);
 }
 

@@ -43,12 +43,22 @@ struct PreparedWord {
     unsigned vainSearches;
     unsigned overflows;
     unsigned endedInLastBlock;
+    // Of the entries sampled for the order of the words, those its
+    // candidate test let through (halved at each ordering, so that the
+    // order follows the catalogue).
+    unsigned sampledThrough;
 };
 
 // The tested words of one pass: slot 0, then the slots up to the first empty
-// one; empty words match everything and are left out. failures[i] counts the
-// entries that words[i] turned down: the words move towards falling order of
-// it, so that the word likeliest to fail is tried first.
+// one; empty words match everything and are left out. The word whose test
+// lets the fewest entries through is tried first. failures[i] counts the
+// entries that words[i] turned down since the words were last ordered, and a
+// word that now turns down more than the one before it moves ahead of it.
+// But a word after another sees only what that one let through, so a rare
+// word behind a common one would never catch up, and a word whose first and
+// last bytes are common costs more than one as rare whose are not: now and
+// then an entry is sampled, every word's candidate test made on it, and the
+// words are ordered by how many of the same samples each let through.
 struct WordSet {
     // The matcher for the set as it stands: its mode, width and what its
     // first word has learnt (ChooseMatcher).
@@ -59,6 +69,7 @@ struct WordSet {
     int count;
     PreparedWord words[wordSlots];
     unsigned failures[wordSlots];
+    unsigned samples;
 };
 
 // 1 when this processor and its system run the 32-byte lanes (AVX2, with

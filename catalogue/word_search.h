@@ -14,8 +14,9 @@
 
 // Defined in match.cpp, for both widths: the text that a files or folders
 // mode searches a word in, or null when the mode excludes the entry; what a
-// word's last refusals taught it; a word that has now turned down more
-// entries than the one before it changing places with that one.
+// word's refusals taught it (every samplePeriod of them); a word that has
+// now turned down more entries than the one before it changing places with
+// that one.
 const unsigned char* NameOrFolder(int mode, const unsigned char* entry);
 void LearnFromRefusals(WordSet* set, int i);
 void MoveWordForward(WordSet* set, int i);
@@ -38,8 +39,10 @@ const uintptr_t searchPageSize = 4096;
 const uintptr_t chunkSize = 32;
 
 // How a word learns: each time it has turned down another learnPeriod
-// entries, it looks at what happened meanwhile.
+// entries, it looks at what happened meanwhile. The first word's refusals
+// also time the samples for the order of the words, one in samplePeriod.
 const unsigned learnPeriod = 1024;
+const unsigned samplePeriod = 256;
 
 // The candidate test of the matcher, the only one: for the starts of the
 // block at at (whose bytes are in bytes), the word's first byte at the start
@@ -258,7 +261,7 @@ __attribute__((noinline)) int FindAfterFirst(const unsigned char* text, Prepared
 inline void CountRefusal(WordSet* set, int i)
 {
     const unsigned failures = ++set->failures[i];
-    if (failures % learnPeriod == 0)
+    if (failures % samplePeriod == 0)
         LearnFromRefusals(set, i);
     if (i > 0 && failures > set->failures[i - 1])
         MoveWordForward(set, i);
@@ -331,7 +334,7 @@ __attribute__((noinline)) int MatchWordsAs(WordSet* set, const char* entry)
     if (!view.ends)
         return MatchFirstPastWindow<Lanes, withInner>(set, text, block + blocks * Lanes::size);
     word->endedInLastBlock += view.endsBefore == 0;
-    if (++set->failures[0] % learnPeriod == 0)
+    if (++set->failures[0] % samplePeriod == 0)
         LearnFromRefusals(set, 0);
     return 0;
 }

@@ -158,6 +158,46 @@ TEST_CASE("several words match only when every one of them does, while the order
     CHECK(learnt > 10);
 }
 
+TEST_CASE("a word that lets few entries through is tried first, even behind a common one")
+{
+    // "commonword" is in three entries of ten and turns down more entries
+    // than "rare" (in one of two hundred) ever reaches behind it; "rare" is
+    // still the better first word. Words of the filler's letters would be
+    // everywhere, so the filler has none of theirs.
+    static PlacedEntry placed;
+    char table[wordTableSize] = {0};
+    SplitQuery("rare commonword", table);
+    for (int wide = 0; wide <= WideLanesUsable(); ++wide) {
+        CAPTURE(wide);
+        WordSet set;
+        PrepareWords(&set, searchFull, table);
+        set.wide = wide;
+        ChooseMatcher(&set);
+        REQUIRE(set.words[0].length == 10);  // the longer word goes first at the start
+        int matches = 0;
+        for (int round = 0; round < 200000; ++round) {
+            std::string entry = "c:\\users\\";
+            for (unsigned i = 0; i < 8 + Random(80); ++i)
+                entry += "xyz\\.-19"[Random(8)];
+            const int common = Random(10) < 3;
+            const int rare = Random(200) == 0;
+            if (common)
+                entry += "\\commonword";
+            if (rare)
+                entry += "\\rare.txt";
+            const int got = MatchWords(&set, placed.Place(entry, Random(40)));
+            if (got != (common && rare)) {
+                INFO("entry \"" << doctest::String(entry.c_str()) << "\"");
+                CHECK(got == (common && rare));
+                return;
+            }
+            matches += got;
+        }
+        CHECK(matches > 0);
+        CHECK(std::string((const char*)set.words[0].bytes, set.words[0].length) == "rare");
+    }
+}
+
 TEST_CASE("the word test never reads past the page that ends the entry")
 {
     // Entries end exactly at a page followed by one that may not be read.
