@@ -185,7 +185,7 @@ static int LetThrough(const WordSet* set, const PreparedWord* word, const unsign
 
 // The matcher for the one entry after a sample is due: every word's
 // candidate test on its own, then the matcher of the set as it stands.
-static COLD int MatchSampled(WordSet* set, const char* entry)
+static COLD MATCHER_CONVENTION int MatchSampled(WordSet* set, const char* entry)
 {
     const unsigned char* text = reinterpret_cast<const unsigned char*>(entry);
     if (set->mode == searchFiles || set->mode == searchFolders)
@@ -275,12 +275,12 @@ COLD void MoveWordForward(WordSet* set, int i)
         ChooseMatcher(set);
 }
 
-static int MatchEverything(WordSet*, const char*)
+static MATCHER_CONVENTION int MatchEverything(WordSet*, const char*)
 {
     return 1;
 }
 
-static int MatchNarrowInPart(WordSet* set, const char* entry)
+static MATCHER_CONVENTION int MatchNarrowInPart(WordSet* set, const char* entry)
 {
     return MatchWordsInPart<NarrowLanes>(set, entry);
 }

@@ -49,6 +49,21 @@ struct PreparedWord {
     unsigned sampledThrough;
 };
 
+// On 64-bit Windows a function keeps the vector registers xmm6 to xmm15 for
+// its caller, so a matcher that holds more than six vectors at once would
+// save and restore them on every entry. There the matchers, and the
+// functions they hand an entry on to, take the System V convention, under
+// which every vector register is the callee's: a loop that calls them holds
+// none, or saves its own once.
+#if defined(__x86_64__)
+#define MATCHER_CONVENTION __attribute__((sysv_abi))
+#else
+#define MATCHER_CONVENTION
+#endif
+
+struct WordSet;
+typedef int(MATCHER_CONVENTION* WordSetMatcher)(WordSet* set, const char* entry);
+
 // The tested words of one pass: slot 0, then the slots up to the first empty
 // one; empty words match everything and are left out. The word whose test
 // lets the fewest entries through is tried first. failures[i] counts the
@@ -62,7 +77,7 @@ struct PreparedWord {
 struct WordSet {
     // The matcher for the set as it stands: its mode, width and what its
     // first word has learnt (ChooseMatcher).
-    int (*match)(WordSet* set, const char* entry);
+    WordSetMatcher match;
     int mode;
     int wide;  // 1: searched 32 bytes at a time (AVX2), else 16 (SSE2); the same results
 

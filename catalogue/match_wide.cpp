@@ -36,13 +36,13 @@ struct WideLanes {
 
 }  // namespace
 
-int (*const wideMatchers[8])(WordSet* set, const char* entry) = {
+const WordSetMatcher wideMatchers[8] = {
     Matchers<WideLanes>::table[0], Matchers<WideLanes>::table[1], Matchers<WideLanes>::table[2],
     Matchers<WideLanes>::table[3], Matchers<WideLanes>::table[4], Matchers<WideLanes>::table[5],
     Matchers<WideLanes>::table[6], Matchers<WideLanes>::table[7],
 };
 
-int MatchWideInPart(WordSet* set, const char* entry)
+MATCHER_CONVENTION int MatchWideInPart(WordSet* set, const char* entry)
 {
     return MatchWordsInPart<WideLanes>(set, entry);
 }

@@ -23,8 +23,8 @@ void MoveWordForward(WordSet* set, int i);
 // Defined in match_wide.cpp: the matchers over the 32-byte lanes, one per
 // state of a set's first word (withInner * 4 + windowSize), and the one for
 // the modes that search part of an entry.
-extern int (*const wideMatchers[8])(WordSet* set, const char* entry);
-int MatchWideInPart(WordSet* set, const char* entry);
+extern const WordSetMatcher wideMatchers[8];
+MATCHER_CONVENTION int MatchWideInPart(WordSet* set, const char* entry);
 
 namespace {
 
@@ -112,7 +112,7 @@ inline int Verify(const unsigned char* chunk, ChunkBits bits, const PreparedWord
 // to the word or the text's end. keep: the bits of the first chunk's bytes
 // that belong to the text.
 template <class Lanes, int withInner>
-int FindFrom(const unsigned char* chunk, unsigned keep, const PreparedWord* word)
+MATCHER_CONVENTION int FindFrom(const unsigned char* chunk, unsigned keep, const PreparedWord* word)
 {
     typedef typename Lanes::Vector Vector;
     const unsigned blocks = (unsigned)(chunkSize / Lanes::size);
@@ -250,7 +250,7 @@ __attribute__((always_inline)) inline int FindInWindow(const unsigned char* text
 // A word after the first: it sees only the entries that the first lets
 // through, so one window, the widest, does for all of them.
 template <class Lanes, int withInner>
-__attribute__((noinline)) int FindAfterFirst(const unsigned char* text, PreparedWord* word)
+__attribute__((noinline)) MATCHER_CONVENTION int FindAfterFirst(const unsigned char* text, PreparedWord* word)
 {
     return FindInWindow<Lanes, withInner, Lanes::windowBlocks3>(text, word);
 }
@@ -269,7 +269,7 @@ inline void CountRefusal(WordSet* set, int i)
 
 // The words from first on, each through its chosen search.
 template <class Lanes>
-__attribute__((noinline)) int MatchWordsFrom(WordSet* set, const unsigned char* text, int first)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchWordsFrom(WordSet* set, const unsigned char* text, int first)
 {
     for (int i = first; i < set->count; ++i) {
         PreparedWord* word = &set->words[i];
@@ -284,7 +284,7 @@ __attribute__((noinline)) int MatchWordsFrom(WordSet* set, const unsigned char* 
 
 // The rest of a match once the first word has answered.
 template <class Lanes>
-__attribute__((noinline)) int MatchAfterFirst(WordSet* set, const unsigned char* text, int found)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchAfterFirst(WordSet* set, const unsigned char* text, int found)
 {
     if (!found) {
         CountRefusal(set, 0);
@@ -297,7 +297,7 @@ __attribute__((noinline)) int MatchAfterFirst(WordSet* set, const unsigned char*
 // tail call: a window that leaves its page, one with a candidate, one that
 // the text outran.
 template <class Lanes, int withInner>
-__attribute__((noinline)) int MatchFirstByExactSearch(WordSet* set, const unsigned char* text,
+__attribute__((noinline)) MATCHER_CONVENTION int MatchFirstByExactSearch(WordSet* set, const unsigned char* text,
                                                      int afterCandidate)
 {
     PreparedWord* word = &set->words[0];
@@ -307,7 +307,7 @@ __attribute__((noinline)) int MatchFirstByExactSearch(WordSet* set, const unsign
 }
 
 template <class Lanes, int withInner>
-__attribute__((noinline)) int MatchFirstPastWindow(WordSet* set, const unsigned char* text,
+__attribute__((noinline)) MATCHER_CONVENTION int MatchFirstPastWindow(WordSet* set, const unsigned char* text,
                                                   const unsigned char* next)
 {
     PreparedWord* word = &set->words[0];
@@ -321,7 +321,7 @@ __attribute__((noinline)) int MatchFirstPastWindow(WordSet* set, const unsigned 
 // fail goes first): that case runs here without a call and without saving
 // a register; every other one leaves by a tail call.
 template <class Lanes, int withInner, unsigned blocks>
-__attribute__((noinline)) int MatchWordsAs(WordSet* set, const char* entry)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchWordsAs(WordSet* set, const char* entry)
 {
     const unsigned char* text = reinterpret_cast<const unsigned char*>(entry);
     PreparedWord* word = &set->words[0];
@@ -342,7 +342,7 @@ __attribute__((noinline)) int MatchWordsAs(WordSet* set, const char* entry)
 // The matcher of a set of at least one word in a mode that searches part
 // of each entry.
 template <class Lanes>
-__attribute__((noinline)) int MatchWordsInPart(WordSet* set, const char* entry)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchWordsInPart(WordSet* set, const char* entry)
 {
     const unsigned char* text =
         NameOrFolder(set->mode, reinterpret_cast<const unsigned char*>(entry));
@@ -350,8 +350,6 @@ __attribute__((noinline)) int MatchWordsInPart(WordSet* set, const char* entry)
 }
 
 // One per state of a first word: withInner * 4 + windowSize.
-typedef int (*WordSetMatcher)(WordSet* set, const char* entry);
-
 template <class Lanes>
 struct Matchers {
     static const WordSetMatcher table[8];
