@@ -193,8 +193,11 @@ static COLD MATCHER_CONVENTION int MatchSampled(WordSet* set, const char* entry)
     const unsigned length = text ? (unsigned)strlen(reinterpret_cast<const char*>(text)) : 0;
     if (text && length <= sampleTextMost) {
         unsigned char padded[sampleTextMost + wordSlotSize + 16];
+        unsigned longest = 0;
+        for (int i = 0; i < set->count; ++i)
+            longest = set->words[i].length > longest ? set->words[i].length : longest;
         memcpy(padded, text, length);
-        memset(padded + length, 0, sizeof(padded) - length);
+        memset(padded + length, 0, longest + 16);
         for (int i = 0; i < set->count; ++i)
             set->words[i].sampledThrough += LetThrough(set, &set->words[i], padded, length);
         OrderBySamples(set);
