@@ -132,7 +132,7 @@ COLD void PrepareWords(WordSet* set, int mode, const char* table)
 // Samples between two orderings of the words.
 static const unsigned samplesPerOrder = 32;
 
-// Orders the words by their sampled entries let through, every
+// Orders the words by how many sampled entries each let through, every
 // samplesPerOrder samples.
 static COLD void OrderBySamples(WordSet* set)
 {
