@@ -157,29 +157,17 @@ static COLD void OrderBySamples(WordSet* set)
 // The longest text sampled; longer ones, rare, are left out of the samples.
 static const unsigned sampleTextMost = 1024;
 
-// 1 when the word's candidate test as the set makes it lets text through:
-// its first and last bytes, and its middle one where it is tested, at their
-// distances somewhere in text. Where it does not, the word is not in text.
-// text holds length bytes and zeros far enough past them for every read.
-static int LetThrough(const WordSet* set, const PreparedWord* word, const unsigned char* text,
-                      unsigned length)
+// 1 when the word's candidate test lets text through; where it does not,
+// the word is not in text. text holds length bytes and zeros far enough past
+// them for every read: a start whose last byte would lie past the text meets
+// a zero there, which no word holds.
+template <int withInner>
+static int LetThrough(const PreparedWord* word, const unsigned char* text, unsigned length)
 {
-    const unsigned distance = word->length - 1;
-    const __m128i first = _mm_set1_epi8((char)word->bytes[0]);
-    const __m128i last = _mm_set1_epi8((char)word->bytes[distance]);
-    const __m128i inner = _mm_set1_epi8((char)word->bytes[word->inner]);
-    const int withInner = set->wide && word->withInner;
-    // A start whose last byte would lie past the text meets a zero there,
-    // which no word holds.
-    for (unsigned at = 0; at + distance < length; at += 16) {
-        __m128i starts = _mm_and_si128(_mm_cmpeq_epi8(NarrowLanes::Load(text + at), first),
-                                       _mm_cmpeq_epi8(NarrowLanes::Load(text + at + distance), last));
-        if (withInner)
-            starts = _mm_and_si128(
-                starts, _mm_cmpeq_epi8(NarrowLanes::Load(text + at + word->inner), inner));
-        if (_mm_movemask_epi8(starts))
+    const Candidates<NarrowLanes, withInner> candidates(word);
+    for (unsigned at = 0; at + word->length - 1 < length; at += NarrowLanes::size)
+        if (NarrowLanes::Mask(candidates.Of(text + at, NarrowLanes::Load(text + at))))
             return 1;
-    }
     return 0;
 }
 
@@ -198,8 +186,13 @@ static COLD MATCHER_CONVENTION int MatchSampled(WordSet* set, const char* entry)
             longest = set->words[i].length > longest ? set->words[i].length : longest;
         memcpy(padded, text, length);
         memset(padded + length, 0, longest + 16);
-        for (int i = 0; i < set->count; ++i)
-            set->words[i].sampledThrough += LetThrough(set, &set->words[i], padded, length);
+        // The middle byte as the set's matcher tests it.
+        for (int i = 0; i < set->count; ++i) {
+            PreparedWord* word = &set->words[i];
+            word->sampledThrough += set->wide && word->withInner
+                                        ? LetThrough<1>(word, padded, length)
+                                        : LetThrough<0>(word, padded, length);
+        }
         OrderBySamples(set);
     }
     ChooseMatcher(set);

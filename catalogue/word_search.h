@@ -112,7 +112,8 @@ inline int Verify(const unsigned char* chunk, ChunkBits bits, const PreparedWord
 // to the word or the text's end. keep: the bits of the first chunk's bytes
 // that belong to the text.
 template <class Lanes, int withInner>
-MATCHER_CONVENTION int FindFrom(const unsigned char* chunk, unsigned keep, const PreparedWord* word)
+MATCHER_CONVENTION int FindFrom(const unsigned char* chunk, unsigned keep,
+                                const PreparedWord* word)
 {
     typedef typename Lanes::Vector Vector;
     const unsigned blocks = (unsigned)(chunkSize / Lanes::size);
@@ -250,7 +251,8 @@ __attribute__((always_inline)) inline int FindInWindow(const unsigned char* text
 // A word after the first: it sees only the entries that the first lets
 // through, so one window, the widest, does for all of them.
 template <class Lanes, int withInner>
-__attribute__((noinline)) MATCHER_CONVENTION int FindAfterFirst(const unsigned char* text, PreparedWord* word)
+__attribute__((noinline)) MATCHER_CONVENTION int FindAfterFirst(const unsigned char* text,
+                                                                PreparedWord* word)
 {
     return FindInWindow<Lanes, withInner, Lanes::windowBlocks3>(text, word);
 }
@@ -269,7 +271,9 @@ inline void CountRefusal(WordSet* set, int i)
 
 // The words from first on, each through its chosen search.
 template <class Lanes>
-__attribute__((noinline)) MATCHER_CONVENTION int MatchWordsFrom(WordSet* set, const unsigned char* text, int first)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchWordsFrom(WordSet* set,
+                                                                const unsigned char* text,
+                                                                int first)
 {
     for (int i = first; i < set->count; ++i) {
         PreparedWord* word = &set->words[i];
@@ -284,7 +288,9 @@ __attribute__((noinline)) MATCHER_CONVENTION int MatchWordsFrom(WordSet* set, co
 
 // The rest of a match once the first word has answered.
 template <class Lanes>
-__attribute__((noinline)) MATCHER_CONVENTION int MatchAfterFirst(WordSet* set, const unsigned char* text, int found)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchAfterFirst(WordSet* set,
+                                                                 const unsigned char* text,
+                                                                 int found)
 {
     if (!found) {
         CountRefusal(set, 0);
@@ -297,8 +303,8 @@ __attribute__((noinline)) MATCHER_CONVENTION int MatchAfterFirst(WordSet* set, c
 // tail call: a window that leaves its page, one with a candidate, one that
 // the text outran.
 template <class Lanes, int withInner>
-__attribute__((noinline)) MATCHER_CONVENTION int MatchFirstByExactSearch(WordSet* set, const unsigned char* text,
-                                                     int afterCandidate)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchFirstByExactSearch(
+    WordSet* set, const unsigned char* text, int afterCandidate)
 {
     PreparedWord* word = &set->words[0];
     const int found = FindFromStart<Lanes, withInner>(text, word);
@@ -307,8 +313,8 @@ __attribute__((noinline)) MATCHER_CONVENTION int MatchFirstByExactSearch(WordSet
 }
 
 template <class Lanes, int withInner>
-__attribute__((noinline)) MATCHER_CONVENTION int MatchFirstPastWindow(WordSet* set, const unsigned char* text,
-                                                  const unsigned char* next)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchFirstPastWindow(
+    WordSet* set, const unsigned char* text, const unsigned char* next)
 {
     PreparedWord* word = &set->words[0];
     ++word->overflows;
@@ -342,7 +348,8 @@ __attribute__((noinline)) MATCHER_CONVENTION int MatchWordsAs(WordSet* set, cons
 // The matcher of a set of at least one word in a mode that searches part
 // of each entry.
 template <class Lanes>
-__attribute__((noinline)) MATCHER_CONVENTION int MatchWordsInPart(WordSet* set, const char* entry)
+__attribute__((noinline)) MATCHER_CONVENTION int MatchWordsInPart(WordSet* set,
+                                                                  const char* entry)
 {
     const unsigned char* text =
         NameOrFolder(set->mode, reinterpret_cast<const unsigned char*>(entry));
