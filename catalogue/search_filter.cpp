@@ -14,14 +14,85 @@ static const int reservedItemBytes = 260;
 // Room for the query read back from the search box.
 static const int queryTextSize = 1000;
 
-// Adds one result to the list; widest grows to the display text's width.
-static void AddResult(HWND resultList, HDC measure, const char* entry, int* widest)
+// The widest display text of a pass, measured in the result list's own font
+// (a DC from GetDC holds the system font, not the one the items are drawn
+// in). GetTextExtentPoint32A costs microseconds a text; where the code page
+// has one byte a character, a text's width is the sum of its characters'
+// widths, read once a pass, and a text is measured only when that sum comes
+// near the widest so far. The measure alone decides the width.
+class WidestText {
+public:
+    // list null: nothing is measured (a pass that fills no list).
+    WidestText(HWND list, int atLeast)
+        : window(list), dc(list ? GetDC(list) : NULL), previousFont(NULL), widest(atLeast),
+          summing(0), margin(0)
+    {
+        HGDIOBJ font = dc ? reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)) : NULL;
+        if (font)
+            previousFont = SelectObject(dc, font);
+    }
+    ~WidestText()
+    {
+        if (previousFont)
+            SelectObject(dc, previousFont);
+        if (dc)
+            ReleaseDC(window, dc);
+    }
+    WidestText(const WidestText&) = delete;
+    WidestText& operator=(const WidestText&) = delete;
+    int Widest() const { return widest; }
+    // widest grows to the text's width.
+    void Add(const char* text, unsigned length)
+    {
+        if (!summing)
+            ReadCharacterWidths();
+        if (summing > 0) {
+            int sum = 0;
+            for (unsigned i = 0; i < length; ++i)
+                sum += widths[static_cast<unsigned char>(text[i])];
+            // The sum is the width but for an overhang or a rounding: with
+            // room for those, and an eighth of a pixel a character, a sum
+            // that stays within the widest is no wider.
+            if (sum + margin + (int)(length / 8) <= widest)
+                return;
+        }
+        SIZE extent;
+        if (GetTextExtentPoint32A(dc, text, (int)length, &extent) && extent.cx > widest)
+            widest = extent.cx;
+    }
+
+private:
+    HWND window;
+    HDC dc;
+    HGDIOBJ previousFont;
+    int widest;
+    int summing;  // 0 not yet read, 1 sums of widths usable, -1 every text measured
+    int margin;
+    INT widths[256];
+
+    void ReadCharacterWidths()
+    {
+        CPINFO codePage;
+        summing = -1;
+        if (!GetCPInfo(CP_ACP, &codePage) || codePage.MaxCharSize != 1 ||
+            !GetCharWidth32A(dc, 0, 255, widths))
+            return;
+        // Two of the widest character.
+        for (int i = 0; i < 256; ++i)
+            margin = widths[i] > margin ? widths[i] : margin;
+        margin *= 2;
+        summing = 1;
+    }
+};
+
+// Adds one result to the list, its display text counted in widths. Cold:
+// a pass makes at most 101 calls among a million entries, so it is made
+// small and kept out of the walk's way.
+__attribute__((cold)) static void AddResult(HWND resultList, WidestText* widths, const char* entry)
 {
     char display[displayTextSize];
     unsigned length = MakeDisplayText(scanPath, entry, display, sizeof(display));
-    SIZE extent;
-    if (GetTextExtentPoint32A(measure, display, (int)length, &extent) && extent.cx > *widest)
-        *widest = extent.cx;
+    widths->Add(display, length);
     LRESULT item = SendMessageA(resultList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(display));
     if (item >= 0)
         SendMessageA(resultList, LB_SETITEMDATA, (WPARAM)item, reinterpret_cast<LPARAM>(entry));
@@ -47,27 +118,27 @@ int FilterCatalogue(int limit, int mode, int toBuffer, HWND window, HWND resultL
     WordSet words;
     PrepareWords(&words, mode, table);
 
-    LockCatalogue();
-    HDC measure = toBuffer ? NULL : GetDC(resultList);
-
     int results = 0;
-    int cursor = catalogue->AllocCursor();
-    catalogue->WalkForward(cursor, [&](void* element) {
-        const char* entry = static_cast<const char*>(element);
-        if (!MatchWords(&words, entry))
-            return 1;
-        if (toBuffer) {
-            copyListBuffer->Append(entry, (unsigned)lstrlenA(entry));
-            copyListBuffer->AppendChar(13);
-            copyListBuffer->AppendChar(10);
-        } else {
-            AddResult(resultList, measure, entry, &widest);
-        }
-        return ++results <= limit ? 1 : 0;
-    });
-    catalogue->FreeCursor(cursor);
-    if (measure)
-        ReleaseDC(resultList, measure);
+    LockCatalogue();
+    {
+        WidestText widths(toBuffer ? NULL : resultList, widest);
+        int cursor = catalogue->AllocCursor();
+        catalogue->WalkForward(cursor, [&](void* element) {
+            const char* entry = static_cast<const char*>(element);
+            if (!MatchWords(&words, entry))
+                return 1;
+            if (toBuffer) {
+                copyListBuffer->Append(entry, (unsigned)lstrlenA(entry));
+                copyListBuffer->AppendChar(13);
+                copyListBuffer->AppendChar(10);
+            } else {
+                AddResult(resultList, &widths, entry);
+            }
+            return ++results <= limit ? 1 : 0;
+        });
+        catalogue->FreeCursor(cursor);
+        widest = widths.Widest();
+    }
     UnlockCatalogue();
 
     if (!toBuffer) {

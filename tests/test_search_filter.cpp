@@ -142,34 +142,76 @@ TEST_CASE("words match in any order, split at spaces alone, and only the first t
     }
 }
 
+// The width of text in the list's own font, as the platform measures it.
 static int TextWidth(HWND list, const std::string& text)
 {
     HDC dc = GetDC(list);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = font ? SelectObject(dc, font) : NULL;
     SIZE size = {0, 0};
     GetTextExtentPoint32A(dc, text.c_str(), (int)text.size(), &size);
+    if (previous)
+        SelectObject(dc, previous);
     ReleaseDC(list, dc);
     return size.cx;
 }
 
-TEST_CASE("the horizontal extent is the widest display text, never below the list's width")
+TEST_CASE("the horizontal extent is the widest display text in the list's font, never below "
+          "the list's width")
 {
     CatalogueFixture fixture;
     fixture.SetRoot("D:\\Work");
     RECT client;
     GetClientRect(fixture.resultList, &client);
-    fixture.Add("d:\\work\\a.txt");
-    std::string longName = "\\" + std::string(200, 'w') + ".txt";
-    fixture.Add(("d:\\work" + longName).c_str());
+    auto extent = [&]() {
+        return (int)SendMessageA(fixture.resultList, LB_GETHORIZONTALEXTENT, 0, 0);
+    };
 
-    Filter(fixture, "a.txt");
-    CHECK(fixture.ItemText(0) == "\\a.txt");
-    CHECK(SendMessageA(fixture.resultList, LB_GETHORIZONTALEXTENT, 0, 0) == client.right);
+    SUBCASE("texts narrower than the list")
+    {
+        fixture.Add("d:\\work\\a.txt");
+        Filter(fixture, "a.txt");
+        CHECK(fixture.ItemText(0) == "\\a.txt");
+        CHECK(extent() == client.right);
+    }
 
-    Filter(fixture, "");
-    CHECK(fixture.ItemText(1) == longName);
-    int wide = TextWidth(fixture.resultList, longName);
-    CHECK(wide > client.right);
-    CHECK(SendMessageA(fixture.resultList, LB_GETHORIZONTALEXTENT, 0, 0) == wide);
+    SUBCASE("the widest of many, which is not the longest, in a large font of the list")
+    {
+        HFONT font =
+            CreateFontA(-36, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
+        REQUIRE(font);
+        SendMessageA(fixture.resultList, WM_SETFONT, (WPARAM)font, FALSE);
+        // Wide and narrow letters in changing measure: widths that rise, fall
+        // and come close to one another, where the longest text is narrow.
+        std::vector<std::string> texts;
+        for (int i = 0; i < 60; ++i) {
+            std::string name = "\\" + std::string(20 + (i * 7) % 23, 'i') +
+                               std::string((i * 5) % 17, 'w') + std::string(i % 3, 'm') + ".txt";
+            fixture.Add(("d:\\work" + name).c_str());
+            texts.push_back(name);
+        }
+        const std::string longest = "\\" + std::string(70, 'i');
+        fixture.Add(("d:\\work" + longest).c_str());
+        texts.push_back(longest);
+
+        Filter(fixture, "");
+        int widest = 0;
+        int widestItem = -1;
+        for (int i = 0; i < (int)texts.size(); ++i) {
+            REQUIRE(fixture.ItemText(i) == texts[i]);
+            int width = TextWidth(fixture.resultList, texts[i]);
+            if (width > widest) {
+                widest = width;
+                widestItem = i;
+            }
+        }
+        CHECK(widest > client.right);
+        CHECK(widestItem != (int)texts.size() - 1);
+        CHECK(extent() == widest);
+
+        SendMessageA(fixture.resultList, WM_SETFONT, 0, FALSE);
+        DeleteObject(font);
+    }
 }
 
 // Passes made from inside the scanner's progress reports, when the catalogue
