@@ -110,7 +110,10 @@ COLD void PrepareWords(WordSet* set, int mode, const char* table)
     set->mode = mode;
     set->wide = WideLanesUsable();
     set->count = 0;
+    set->seen = 0;
     set->samples = 0;
+    set->sampleSpacing = 1;
+    set->untilSample = 1;
     for (unsigned slot = 0; slot < wordSlots; ++slot) {
         const char* word = table + slot * wordSlotSize;
         if (!word[0]) {
@@ -129,11 +132,16 @@ COLD void PrepareWords(WordSet* set, int mode, const char* table)
     ChooseMatcher(set);
 }
 
-// Samples between two orderings of the words.
+// Samples between two orderings of the words; and how far apart samples may
+// grow (a sample of ten words costs what a few hundred entries cost the
+// first word alone).
 static const unsigned samplesPerOrder = 32;
+static const unsigned widestSampleSpacing = 4;
 
 // Orders the words by how many sampled entries each let through, every
-// samplesPerOrder samples.
+// samplesPerOrder samples. After an order that held, samples are taken half
+// as often, down to one in widestSampleSpacing; after one that moved, at
+// the first pace again.
 static COLD void OrderBySamples(WordSet* set)
 {
     if (++set->samples % samplesPerOrder == 0) {
@@ -151,6 +159,10 @@ static COLD void OrderBySamples(WordSet* set)
             if (moved)
                 set->failures[i] = 0;
         }
+        if (moved)
+            set->sampleSpacing = 1;
+        else if (set->sampleSpacing < widestSampleSpacing)
+            set->sampleSpacing *= 2;
     }
 }
 
@@ -195,21 +207,16 @@ static COLD MATCHER_CONVENTION int MatchSampled(WordSet* set, const char* entry)
         }
         OrderBySamples(set);
     }
+    set->untilSample = set->sampleSpacing;
     ChooseMatcher(set);
     return MatchWords(set, entry);
 }
 
-// Each samplePeriod refusals of a word: what its last learnPeriod refusals
-// taught it, when it has made that many more, and for the first word, the
-// sample of the next entry.
-COLD void LearnFromRefusals(WordSet* set, int i)
+// What the last learnPeriod entries that a word saw (the first) or turned
+// down (a later one) taught it.
+static COLD void Learn(PreparedWord* word)
 {
-    if (i == 0 && set->count > 1)
-        set->match = MatchSampled;
-    if (set->failures[i] % learnPeriod != 0)
-        return;
-    PreparedWord* word = &set->words[i];
-    // An exact search in vain for more than one refusal in four: test the
+    // An exact search in vain for more than one entry in four: test the
     // middle byte too (a word of one or two bytes has none).
     if (word->vainSearches > learnPeriod / 4 && word->length > 2)
         word->withInner = 1;
@@ -226,8 +233,21 @@ COLD void LearnFromRefusals(WordSet* set, int i)
     word->vainSearches = 0;
     word->overflows = 0;
     word->endedInLastBlock = 0;
-    // A set of more words gets its matcher again from the sampler.
-    if (i == 0 && set->count == 1)
+}
+
+COLD void LearnFromRefusals(WordSet* set, int i)
+{
+    if (set->failures[i] % learnPeriod == 0)
+        Learn(&set->words[i]);
+}
+
+COLD void LearnFromEntries(WordSet* set)
+{
+    const int learnt = set->seen % learnPeriod == 0;
+    if (learnt)
+        Learn(&set->words[0]);
+    const int sampleDue = set->count > 1 && --set->untilSample == 0;
+    if (learnt || sampleDue)
         ChooseMatcher(set);
 }
 
@@ -287,6 +307,11 @@ COLD void ChooseMatcher(WordSet* set)
         set->match = MatchEverything;
         return;
     }
+    // A sample that is due is taken, whatever else changed meanwhile.
+    if (set->count > 1 && set->untilSample == 0) {
+        set->match = MatchSampled;
+        return;
+    }
     if (set->mode == searchFiles || set->mode == searchFolders) {
         set->match = set->wide ? MatchWideInPart : MatchNarrowInPart;
         return;
@@ -305,6 +330,7 @@ COLD int MatchWord(int mode, const char* word, const char* entry)
     set.count = 1;
     set.wide = WideLanesUsable();
     set.failures[0] = 0;
+    set.seen = 0;
     PrepareWord(&set.words[0], word);
     ChooseMatcher(&set);
     return MatchWords(&set, entry);

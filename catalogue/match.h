@@ -84,7 +84,12 @@ struct WordSet {
     int count;
     PreparedWord words[wordSlots];
     unsigned failures[wordSlots];
+    unsigned seen;  // entries the first word has looked at
     unsigned samples;
+    // Samples grow sparse while the order holds: one every sampleSpacing
+    // times the entries seen time one, untilSample of those times to go.
+    unsigned sampleSpacing;
+    unsigned untilSample;
 };
 
 // 1 when this processor and its system run the 32-byte lanes (AVX2, with

@@ -14,11 +14,13 @@
 
 // Defined in match.cpp, for both widths: the text that a files or folders
 // mode searches a word in, or null when the mode excludes the entry; what a
-// word's refusals taught it (every samplePeriod of them); a word that has
-// now turned down more entries than the one before it changing places with
-// that one.
+// later word's refusals taught it (every samplePeriod of them); what the
+// entries taught the first word, and the samples they time (every
+// samplePeriod entries); a word that has now turned down more entries than
+// the one before it changing places with that one.
 const unsigned char* NameOrFolder(int mode, const unsigned char* entry);
 void LearnFromRefusals(WordSet* set, int i);
+void LearnFromEntries(WordSet* set);
 void MoveWordForward(WordSet* set, int i);
 // Defined in match_wide.cpp: the matchers over the 32-byte lanes, one per
 // state of a set's first word (withInner * 4 + windowSize), and the one for
@@ -38,9 +40,12 @@ const uintptr_t searchPageSize = 4096;
 // two of the narrow ones.
 const uintptr_t chunkSize = 32;
 
-// How a word learns: each time it has turned down another learnPeriod
-// entries, it looks at what happened meanwhile. The first word's refusals
-// also time the samples for the order of the words, one in samplePeriod.
+// How a word learns: each time it has seen (the first word) or turned down
+// (a later one) another learnPeriod entries, it looks at what happened
+// meanwhile. The entries the first word sees also time the samples for the
+// order of the words, one in samplePeriod at the most: counted whatever the
+// word made of them, so that a sample says as much of the first word as of
+// the others.
 const unsigned learnPeriod = 1024;
 const unsigned samplePeriod = 256;
 
@@ -257,15 +262,24 @@ __attribute__((noinline)) MATCHER_CONVENTION int FindAfterFirst(const unsigned c
     return FindInWindow<Lanes, withInner, Lanes::windowBlocks3>(text, word);
 }
 
-// A word turned the entry down: count it, learn now and then, and move it
-// forward when it now turns down more than the one before it. The order of
-// an AND never changes its result.
+// The first word has seen another entry.
+inline void CountEntry(WordSet* set)
+{
+    if (++set->seen % samplePeriod == 0)
+        LearnFromEntries(set);
+}
+
+// A word turned the entry down: count it; a later word learns now and then,
+// and moves forward when it now turns down more than the one before it. The
+// order of an AND never changes its result.
 inline void CountRefusal(WordSet* set, int i)
 {
     const unsigned failures = ++set->failures[i];
+    if (i == 0)
+        return;
     if (failures % samplePeriod == 0)
         LearnFromRefusals(set, i);
-    if (i > 0 && failures > set->failures[i - 1])
+    if (failures > set->failures[i - 1])
         MoveWordForward(set, i);
 }
 
@@ -292,6 +306,7 @@ __attribute__((noinline)) MATCHER_CONVENTION int MatchAfterFirst(WordSet* set,
                                                                  const unsigned char* text,
                                                                  int found)
 {
+    CountEntry(set);
     if (!found) {
         CountRefusal(set, 0);
         return 0;
@@ -340,8 +355,8 @@ __attribute__((noinline)) MATCHER_CONVENTION int MatchWordsAs(WordSet* set, cons
     if (!view.ends)
         return MatchFirstPastWindow<Lanes, withInner>(set, text, block + blocks * Lanes::size);
     word->endedInLastBlock += view.endsBefore == 0;
-    if (++set->failures[0] % samplePeriod == 0)
-        LearnFromRefusals(set, 0);
+    ++set->failures[0];
+    CountEntry(set);
     return 0;
 }
 
@@ -351,6 +366,7 @@ template <class Lanes>
 __attribute__((noinline)) MATCHER_CONVENTION int MatchWordsInPart(WordSet* set,
                                                                   const char* entry)
 {
+    CountEntry(set);
     const unsigned char* text =
         NameOrFolder(set->mode, reinterpret_cast<const unsigned char*>(entry));
     return text ? MatchWordsFrom<Lanes>(set, text, 0) : 0;
