@@ -139,12 +139,14 @@ static const unsigned samplesPerOrder = 32;
 static const unsigned widestSampleSpacing = 4;
 
 // Orders the words by how many sampled entries each let through, every
-// samplesPerOrder samples. After an order that held, samples are taken half
-// as often, down to one in widestSampleSpacing; after one that moved, at
-// the first pace again.
+// samplesPerOrder samples. While the first word stays first, samples are
+// taken half as often after each order, down to one in widestSampleSpacing
+// (the words behind it, which see few entries, may change places); once
+// another takes its place, at the first pace again.
 static COLD void OrderBySamples(WordSet* set)
 {
     if (++set->samples % samplesPerOrder == 0) {
+        const unsigned char* first = set->words[0].bytes;
         int moved = 0;
         // Words that let as many through keep their order.
         for (int i = 1; i < set->count; ++i)
@@ -159,7 +161,7 @@ static COLD void OrderBySamples(WordSet* set)
             if (moved)
                 set->failures[i] = 0;
         }
-        if (moved)
+        if (set->words[0].bytes != first)
             set->sampleSpacing = 1;
         else if (set->sampleSpacing < widestSampleSpacing)
             set->sampleSpacing *= 2;
