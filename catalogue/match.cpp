@@ -239,8 +239,7 @@ static COLD void Learn(PreparedWord* word)
 
 COLD void LearnFromRefusals(WordSet* set, int i)
 {
-    if (set->failures[i] % learnPeriod == 0)
-        Learn(&set->words[i]);
+    Learn(&set->words[i]);
 }
 
 COLD void LearnFromEntries(WordSet* set)

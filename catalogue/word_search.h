@@ -14,10 +14,10 @@
 
 // Defined in match.cpp, for both widths: the text that a files or folders
 // mode searches a word in, or null when the mode excludes the entry; what a
-// later word's refusals taught it (every samplePeriod of them); what the
-// entries taught the first word, and the samples they time (every
-// samplePeriod entries); a word that has now turned down more entries than
-// the one before it changing places with that one.
+// later word's last learnPeriod refusals taught it; what the entries taught
+// the first word, and the samples they time (every samplePeriod entries); a
+// word that has now turned down more entries than the one before it
+// changing places with that one.
 const unsigned char* NameOrFolder(int mode, const unsigned char* entry);
 void LearnFromRefusals(WordSet* set, int i);
 void LearnFromEntries(WordSet* set);
@@ -277,7 +277,7 @@ inline void CountRefusal(WordSet* set, int i)
     const unsigned failures = ++set->failures[i];
     if (i == 0)
         return;
-    if (failures % samplePeriod == 0)
+    if (failures % learnPeriod == 0)
         LearnFromRefusals(set, i);
     if (failures > set->failures[i - 1])
         MoveWordForward(set, i);
