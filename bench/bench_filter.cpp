@@ -159,7 +159,7 @@ static Timed TimeBesideFloor(const Catalogue* paths, int entries, BenchWindow* b
         reads[i] = ReadWalkOnce(entries);
         times[i] = bench ? FilterOnce(bench, toBuffer, results) : 0;
         vsWalk[i] = walks[i] > 0 ? times[i] / walks[i] : 0;
-        vsRead[i] = reads[i] > 0 ? (bench ? times[i] / reads[i] : reads[i] / walks[i]) : 0;
+        vsRead[i] = reads[i] > 0 && walks[i] > 0 ? (bench ? times[i] / reads[i] : reads[i] / walks[i]) : 0;
         vsFloor[i] = floors[i] > 0 ? (bench ? times[i] : walks[i]) / floors[i] : 0;
     }
     Timed timed;

@@ -216,7 +216,7 @@ static COLD MATCHER_CONVENTION int MatchSampled(WordSet* set, const char* entry)
 
 // What the last learnPeriod entries that a word saw (the first) or turned
 // down (a later one) taught it.
-static COLD void Learn(PreparedWord* word)
+COLD void Learn(PreparedWord* word)
 {
     // An exact search in vain for more than one entry in four: test the
     // middle byte too (a word of one or two bytes has none).
@@ -235,11 +235,6 @@ static COLD void Learn(PreparedWord* word)
     word->vainSearches = 0;
     word->overflows = 0;
     word->endedInLastBlock = 0;
-}
-
-COLD void LearnFromRefusals(WordSet* set, int i)
-{
-    Learn(&set->words[i]);
 }
 
 COLD void LearnFromEntries(WordSet* set)

@@ -14,12 +14,13 @@
 
 // Defined in match.cpp, for both widths: the text that a files or folders
 // mode searches a word in, or null when the mode excludes the entry; what a
-// later word's last learnPeriod refusals taught it; what the entries taught
-// the first word, and the samples they time (every samplePeriod entries); a
+// word's last learnPeriod entries taught it (seen by the first word, turned
+// down by a later one); what the entries taught the first word, and the
+// samples they time (every samplePeriod entries); a
 // word that has now turned down more entries than the one before it
 // changing places with that one.
 const unsigned char* NameOrFolder(int mode, const unsigned char* entry);
-void LearnFromRefusals(WordSet* set, int i);
+void Learn(PreparedWord* word);
 void LearnFromEntries(WordSet* set);
 void MoveWordForward(WordSet* set, int i);
 // Defined in match_wide.cpp: the matchers over the 32-byte lanes, one per
@@ -278,7 +279,7 @@ inline void CountRefusal(WordSet* set, int i)
     if (i == 0)
         return;
     if (failures % learnPeriod == 0)
-        LearnFromRefusals(set, i);
+        Learn(&set->words[i]);
     if (failures > set->failures[i - 1])
         MoveWordForward(set, i);
 }
