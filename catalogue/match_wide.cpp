@@ -36,7 +36,8 @@ struct WideLanes {
 
 }  // namespace
 
-const WordSetMatcher wideMatchers[8] = {
+// constexpr: constant-initialised, whatever the compiler (extern, for match.cpp).
+extern constexpr WordSetMatcher wideMatchers[8] = {
     Matchers<WideLanes>::table[0], Matchers<WideLanes>::table[1], Matchers<WideLanes>::table[2],
     Matchers<WideLanes>::table[3], Matchers<WideLanes>::table[4], Matchers<WideLanes>::table[5],
     Matchers<WideLanes>::table[6], Matchers<WideLanes>::table[7],

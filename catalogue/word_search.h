@@ -25,7 +25,8 @@ void LearnFromEntries(WordSet* set);
 void MoveWordForward(WordSet* set, int i);
 // Defined in match_wide.cpp: the matchers over the 32-byte lanes, one per
 // state of a set's first word (withInner * 4 + windowSize), and the one for
-// the modes that search part of an entry.
+// the modes that search part of an entry. The table's definition is
+// constexpr (see Matchers below).
 extern const WordSetMatcher wideMatchers[8];
 MATCHER_CONVENTION int MatchWideInPart(WordSet* set, const char* entry);
 
@@ -373,20 +374,23 @@ __attribute__((noinline)) MATCHER_CONVENTION int MatchWordsInPart(WordSet* set,
     return text ? MatchWordsFrom<Lanes>(set, text, 0) : 0;
 }
 
-// One per state of a first word: withInner * 4 + windowSize.
+// One per state of a first word: withInner * 4 + windowSize. constexpr, so
+// that this table and the one copied from its elements (wideMatchers) are
+// constant-initialised by the language's rules, not only where a compiler
+// folds them: the program starts at its own entry point, which runs no
+// constructors, and a table filled at run time would stay zero there.
 template <class Lanes>
 struct Matchers {
-    static const WordSetMatcher table[8];
-};
-
-template <class Lanes>
-const WordSetMatcher Matchers<Lanes>::table[8] = {
-    MatchWordsAs<Lanes, 0, Lanes::windowBlocks0>, MatchWordsAs<Lanes, 0, Lanes::windowBlocks1>,
-    MatchWordsAs<Lanes, 0, Lanes::windowBlocks2>, MatchWordsAs<Lanes, 0, Lanes::windowBlocks3>,
-    MatchWordsAs<Lanes, Lanes::probesInner, Lanes::windowBlocks0>,
-    MatchWordsAs<Lanes, Lanes::probesInner, Lanes::windowBlocks1>,
-    MatchWordsAs<Lanes, Lanes::probesInner, Lanes::windowBlocks2>,
-    MatchWordsAs<Lanes, Lanes::probesInner, Lanes::windowBlocks3>,
+    static constexpr WordSetMatcher table[8] = {
+        MatchWordsAs<Lanes, 0, Lanes::windowBlocks0>,
+        MatchWordsAs<Lanes, 0, Lanes::windowBlocks1>,
+        MatchWordsAs<Lanes, 0, Lanes::windowBlocks2>,
+        MatchWordsAs<Lanes, 0, Lanes::windowBlocks3>,
+        MatchWordsAs<Lanes, Lanes::probesInner, Lanes::windowBlocks0>,
+        MatchWordsAs<Lanes, Lanes::probesInner, Lanes::windowBlocks1>,
+        MatchWordsAs<Lanes, Lanes::probesInner, Lanes::windowBlocks2>,
+        MatchWordsAs<Lanes, Lanes::probesInner, Lanes::windowBlocks3>,
+    };
 };
 
 }  // namespace

@@ -1,12 +1,14 @@
 # The layers of the program and what each may include: the one table of
-# allowed uses. Every source below these folders is checked against it before
+# allowed uses. Every file below these folders is checked against it before
 # anything compiles; an include that the table does not allow stops the build
 # with the file, the line and the rule.
 #
 # Each row: a folder (or one file, which then overrides its folder's row) and
-# what its sources may include from the project, folders or single headers.
+# what its files may include from the project, folders or single headers.
 # A file takes the row of the longest folder or file name that contains it.
-# The system's headers (<...>) are not ours and are not checked.
+# The system's headers are not ours and are not checked: a <...> include is
+# ours when its first folder is one of the project's or it names a file of
+# the project.
 set(LAYER_RULES
     # The base: what every folder may use, the main window's handles included.
     "app/base"                     "app/base resources"
@@ -23,18 +25,26 @@ set(LAYER_RULES
     # Host programs of the build: only the platform-free decoder.
     "tools"                        "tools integration/unpacker.h"
     # The removal stub stands alone.
-    "stub"                         "stub")
+    "stub"                         "stub"
+    # The ids and the resource script, which every folder may include.
+    "resources"                    "resources")
 
-# The folders whose sources the table governs.
-set(LAYER_FOLDERS app catalogue ui integration tools stub)
+# The folders whose files the table governs.
+set(LAYER_FOLDERS app catalogue ui integration tools stub resources)
 
-# The headers and sources below the governed folders of root, as full paths.
+# Files below them in languages that the compiler reads only when a source
+# includes one (the build's Python tools, CMake lists, text, pictures): their
+# lines count as includes only then, so that a Python comment is no include.
+# Every other file, whatever its name (.inl, .inc, none), is C or C++.
+set(LAYER_OTHER_LANGUAGES py pyc sh cmake txt md ld png bmp ico cur)
+
+# Every file below the governed folders of root, as full paths.
 function(layer_sources root out)
     set(patterns "")
     foreach(folder ${LAYER_FOLDERS})
-        list(APPEND patterns ${root}/${folder}/*.h ${root}/${folder}/*.cpp)
+        list(APPEND patterns ${root}/${folder}/*)
     endforeach()
-    # A header added later makes the build configure again and so be checked.
+    # A file added later makes the build configure again and so be checked.
     if(CMAKE_SCRIPT_MODE_FILE)
         file(GLOB_RECURSE found ${patterns})
     else()
