@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "main_window_fixture.h"
@@ -25,6 +26,182 @@ struct TemplateControl {
     int x, y, width, height;  // dialog units
 };
 
+// The words of a template as the program stores it, in the DIALOGEX form
+// that both templates use: the dialog's, then each control's in template
+// order.
+struct StoredWords {
+    int id;
+    DWORD style;
+    DWORD exStyle;
+};
+
+struct StoredTemplate {
+    DWORD style;
+    DWORD exStyle;
+    int count;
+    StoredWords controls[16];
+};
+
+// Walks the stored bytes; a read past the end marks the template overrun
+// instead of reading it.
+struct TemplateCursor {
+    const BYTE* data;
+    DWORD size;
+    DWORD at;
+    int overrun;
+
+    WORD Word()
+    {
+        WORD value = 0;
+        if (at + sizeof(value) <= size)
+            memcpy(&value, data + at, sizeof(value));
+        else
+            overrun = 1;
+        at += sizeof(value);
+        return value;
+    }
+    DWORD Dword()
+    {
+        const WORD low = Word();
+        return MAKELONG(low, Word());
+    }
+    void SkipString()
+    {
+        while (!overrun && Word() != 0) {
+        }
+    }
+    // A menu, class or title: empty, an ordinal after 0xFFFF, or a string.
+    void SkipNameOrOrdinal()
+    {
+        const WORD first = Word();
+        if (first == 0xFFFF)
+            Word();
+        else if (first != 0)
+            SkipString();
+    }
+};
+
+static int ReadStoredTemplate(int templateId, StoredTemplate* stored)
+{
+    HMODULE module = GetModuleHandleA(NULL);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(templateId), (LPCSTR)RT_DIALOG);
+    if (!found)
+        return 0;
+    TemplateCursor cursor = {(const BYTE*)LockResource(LoadResource(module, found)),
+                             SizeofResource(module, found), 0, 0};
+    if (!cursor.data)
+        return 0;
+    const WORD version = cursor.Word();
+    if (version != 1 || cursor.Word() != 0xFFFF)
+        return 0;
+    cursor.Dword();  // help id
+    stored->exStyle = cursor.Dword();
+    stored->style = cursor.Dword();
+    stored->count = cursor.Word();
+    if (stored->count > (int)(sizeof(stored->controls) / sizeof(stored->controls[0])))
+        return 0;
+    cursor.at += 4 * sizeof(WORD);  // place and size
+    cursor.SkipNameOrOrdinal();     // menu
+    cursor.SkipNameOrOrdinal();     // class
+    cursor.SkipString();            // caption
+    if (stored->style & DS_SETFONT) {
+        cursor.Word();  // point size
+        cursor.Word();  // weight
+        cursor.Word();  // italic and character set
+        cursor.SkipString();
+    }
+    for (int i = 0; i < stored->count; i++) {
+        cursor.at = (cursor.at + 3) & ~3u;  // each control starts on a DWORD
+        cursor.Dword();                     // help id
+        stored->controls[i].exStyle = cursor.Dword();
+        stored->controls[i].style = cursor.Dword();
+        cursor.at += 4 * sizeof(WORD);
+        stored->controls[i].id = (int)cursor.Dword();
+        cursor.SkipNameOrOrdinal();  // class
+        cursor.SkipNameOrOrdinal();  // title
+        cursor.at += cursor.Word();  // creation data
+    }
+    return !cursor.overrun && cursor.at <= cursor.size;
+}
+
+// Style words in hexadecimal, so that a failure shows which bit differs.
+static doctest::String Hex(DWORD word)
+{
+    char text[16];
+    snprintf(text, sizeof(text), "0x%08lX", (unsigned long)word);
+    return text;
+}
+
+// The words the template stores are exactly the ones the dialog and each
+// control are meant to be made with: a stray bit fails as a missing one does.
+static void CheckStoredWords(const StoredTemplate& stored, DWORD style, DWORD exStyle,
+                             const TemplateControl* expected, int count)
+{
+    CHECK(Hex(stored.style) == Hex(style));
+    CHECK(Hex(stored.exStyle) == Hex(exStyle));
+    REQUIRE(stored.count == count);
+    for (int i = 0; i < count; i++) {
+        CAPTURE(expected[i].id);
+        CHECK(stored.controls[i].id == expected[i].id);
+        CHECK(Hex(stored.controls[i].style) == Hex(expected[i].style));
+        CHECK(Hex(stored.controls[i].exStyle) == Hex(expected[i].exStyle));
+    }
+}
+
+// A window made from a template word shows that word, but for the bits
+// that the system sets or clears on its own (ignored): every other bit
+// must be the template's.
+static void CheckShownWords(HWND window, DWORD style, DWORD exStyle, DWORD systemStyle,
+                            DWORD systemExStyle)
+{
+    const DWORD shown = (DWORD)GetWindowLongPtrA(window, GWL_STYLE);
+    const DWORD shownEx = (DWORD)GetWindowLongPtrA(window, GWL_EXSTYLE);
+    CHECK(Hex(shown & ~systemStyle) == Hex(style & ~systemStyle));
+    CHECK(Hex(shownEx & ~systemExStyle) == Hex(exStyle & ~systemExStyle));
+}
+
+// The dialog window itself. Window creation makes a top-level window clip
+// its siblings and gives one with a caption or sizing frame the raised outer
+// edge; the dialog manager marks every dialog with the three-dimensional
+// look it draws them all with, and a top-level one as a control parent, so
+// that keyboard navigation reaches its controls.
+static void CheckDialogWords(HWND dialog, const StoredTemplate& stored)
+{
+    CheckShownWords(dialog, stored.style, stored.exStyle, WS_CLIPSIBLINGS | DS_3DLOOK,
+                    WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT);
+}
+
+// Each control the dialog manager made, against its stored words. The
+// dialog manager makes every control with WS_EX_NOPARENTNOTIFY.
+static void CheckControlWords(HWND dialog, const StoredWords& stored, const char* className)
+{
+    CAPTURE(stored.id);
+    HWND control = GetDlgItem(dialog, stored.id);
+    REQUIRE(control);
+    DWORD systemStyle = 0;
+    DWORD systemExStyle = WS_EX_NOPARENTNOTIFY;
+    const int list = lstrcmpiA(className, "ListBox") == 0;
+    // An edit control or a list box may draw a stored border as a sunken
+    // edge of its own instead.
+    if ((stored.style & WS_BORDER) && (list || lstrcmpiA(className, "Edit") == 0)) {
+        const DWORD style = (DWORD)GetWindowLongPtrA(control, GWL_STYLE);
+        const DWORD exStyle = (DWORD)GetWindowLongPtrA(control, GWL_EXSTYLE);
+        CHECK(((style & WS_BORDER) || (exStyle & WS_EX_CLIENTEDGE)));
+        systemStyle |= WS_BORDER;
+        if (!(stored.exStyle & WS_EX_CLIENTEDGE))
+            systemExStyle |= WS_EX_CLIENTEDGE;
+    }
+    // A list box shows its scroll bar only once its items overflow it.
+    if (list && (stored.style & WS_VSCROLL)) {
+        systemStyle |= WS_VSCROLL;
+        for (int i = 0; i < 100; ++i)
+            SendMessageA(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("[-x-]"));
+        CHECK((GetWindowLongPtrA(control, GWL_STYLE) & WS_VSCROLL) != 0);
+        SendMessageA(control, LB_RESETCONTENT, 0, 0);
+    }
+    CheckShownWords(control, stored.style, stored.exStyle, systemStyle, systemExStyle);
+}
+
 // A control the dialog manager made from the template: its class, caption,
 // and place in pixels, each dialog-unit value converted on the dialog's font.
 static void CheckCreatedControl(HWND dialog, const TemplateControl& expected)
@@ -40,32 +217,6 @@ static void CheckCreatedControl(HWND dialog, const TemplateControl& expected)
         GetWindowTextA(control, text, sizeof(text));
         CHECK(doctest::String(text) == expected.text);
     }
-    // The low word holds the control's own type (push, check box, centred)
-    // and is kept as stored; of the window styles above it the dialog
-    // manager may add some, never drop one.
-    const DWORD style = (DWORD)GetWindowLongPtrA(control, GWL_STYLE);
-    CHECK((style & 0xFFFF) == (expected.style & 0xFFFF));
-    // An edit control or a list box draws a stored border as a sunken edge
-    // of its own.
-    const int list = lstrcmpiA(expected.className, "ListBox") == 0;
-    const DWORD exStyle = (DWORD)GetWindowLongPtrA(control, GWL_EXSTYLE);
-    DWORD windowStyles = expected.style & 0xFFFF0000;
-    DWORD edges = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME;
-    if ((expected.style & WS_BORDER) && (list || lstrcmpiA(expected.className, "Edit") == 0)) {
-        CHECK(((style & WS_BORDER) || (exStyle & WS_EX_CLIENTEDGE)));
-        windowStyles &= ~WS_BORDER;
-        edges &= ~WS_EX_CLIENTEDGE;
-    }
-    // A list box shows its scroll bar only once its items overflow it.
-    if (list && (expected.style & WS_VSCROLL)) {
-        windowStyles &= ~WS_VSCROLL;
-        for (int i = 0; i < 100; ++i)
-            SendMessageA(control, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("[-x-]"));
-        CHECK((GetWindowLongPtrA(control, GWL_STYLE) & WS_VSCROLL) != 0);
-        SendMessageA(control, LB_RESETCONTENT, 0, 0);
-    }
-    CHECK((style & windowStyles) == windowStyles);
-    CHECK((exStyle & edges) == (expected.exStyle & edges));
     RECT pixels = {expected.x, expected.y, expected.width, expected.height};
     MapDialogRect(dialog, &pixels);
     RECT place = {0, 0, 0, 0};
@@ -106,17 +257,15 @@ static void CheckDialogFont(HWND dialog)
     CHECK(description.lfHeight == -MulDiv(8, pixelsPerInch, 72));
 }
 
-// The dialog window's own styles: every bit of the template's, the ones
-// that change how it looks or behaves exactly.
-static void CheckDialogStyles(HWND dialog, DWORD style, DWORD exStyle)
+// The client area is the template's size in dialog units on its font.
+static void CheckDialogSize(HWND dialog, int width, int height)
 {
-    const DWORD shown = (DWORD)GetWindowLongPtrA(dialog, GWL_STYLE);
-    const DWORD kinds = WS_POPUP | WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
-                        WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-    CHECK((shown & kinds) == (style & kinds));
-    const DWORD extended = (DWORD)GetWindowLongPtrA(dialog, GWL_EXSTYLE);
-    CHECK((extended & exStyle) == exStyle);
-    CHECK((extended & WS_EX_ACCEPTFILES) == (exStyle & WS_EX_ACCEPTFILES));
+    RECT units = {0, 0, width, height};
+    MapDialogRect(dialog, &units);
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(dialog, &client);
+    CHECK(client.right == units.right);
+    CHECK(client.bottom == units.bottom);
 }
 
 static const DWORD pushButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
@@ -133,6 +282,7 @@ static const TemplateControl mainControls[] = {
     {IDC_INTERFACE_DETAIL, "Button", "Exp&anded", 0x50010303, 0, 394, 6, 36, 12},
 };
 
+// The text is no tab stop: only the buttons take the focus by key.
 static const TemplateControl helpControls[] = {
     {IDC_HELP_CLOSE, "Button", "Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
      259, 175, 37, 15},
@@ -149,29 +299,49 @@ static const TemplateControl helpControls[] = {
 const int mainControlCount = sizeof(mainControls) / sizeof(mainControls[0]);
 const int helpControlCount = sizeof(helpControls) / sizeof(helpControls[0]);
 
+// Not visible: start-up shows it, with the saved show state.
+static const DWORD mainStyle = WS_OVERLAPPEDWINDOW | DS_SETFONT;  // 0x00CF0040
+static const DWORD mainExStyle = WS_EX_ACCEPTFILES | WS_EX_NOPARENTNOTIFY;  // 0x14
+static const DWORD helpStyle =
+    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_SETFONT;
+static const DWORD helpExStyle = 0;
+
 TEST_CASE("template 101 differs from the main window's control table")
 {
+    StoredTemplate stored;
+    ZeroMemory(&stored, sizeof(stored));
+    REQUIRE(ReadStoredTemplate(IDD_MAIN, &stored));
+
+    SUBCASE("the template stores exactly the window's and each control's style words")
+    {
+        CheckStoredWords(stored, mainStyle, mainExStyle, mainControls, mainControlCount);
+    }
     // The bare template: a window of the private class without the
     // program's procedure, holding the eight controls.
     MainWindowFixture fixture(0);
     REQUIRE(fixture.window);
-    char text[100] = {0};
-    GetClassNameA(fixture.window, text, sizeof(text));
-    CHECK(doctest::String(text) == "Sorvane");
-    GetWindowTextA(fixture.window, text, sizeof(text));
-    CHECK(doctest::String(text) == "Sorvane");
-    CheckDialogStyles(fixture.window, WS_OVERLAPPEDWINDOW, WS_EX_ACCEPTFILES | WS_EX_NOPARENTNOTIFY);
-    CHECK(!IsWindowVisible(fixture.window));  // shown by start-up, with the saved show state
-    CheckDialogFont(fixture.window);
-    RECT units = {0, 0, 438, 230};
-    MapDialogRect(fixture.window, &units);
-    RECT client = {0, 0, 0, 0};
-    GetClientRect(fixture.window, &client);
-    CHECK(client.right == units.right);
-    CHECK(client.bottom == units.bottom);
-    CheckControlOrder(fixture.window, mainControls, mainControlCount);
-    for (int i = 0; i < mainControlCount; i++)
-        CheckCreatedControl(fixture.window, mainControls[i]);
+
+    SUBCASE("the window and its controls are made with the stored words")
+    {
+        CheckDialogWords(fixture.window, stored);
+        CHECK(!IsWindowVisible(fixture.window));
+        REQUIRE(stored.count == mainControlCount);
+        for (int i = 0; i < mainControlCount; i++)
+            CheckControlWords(fixture.window, stored.controls[i], mainControls[i].className);
+    }
+    SUBCASE("class, caption, font, size and each control's class, caption and place")
+    {
+        char text[100] = {0};
+        GetClassNameA(fixture.window, text, sizeof(text));
+        CHECK(doctest::String(text) == "Sorvane");
+        GetWindowTextA(fixture.window, text, sizeof(text));
+        CHECK(doctest::String(text) == "Sorvane");
+        CheckDialogFont(fixture.window);
+        CheckDialogSize(fixture.window, 438, 230);
+        CheckControlOrder(fixture.window, mainControls, mainControlCount);
+        for (int i = 0; i < mainControlCount; i++)
+            CheckCreatedControl(fixture.window, mainControls[i]);
+    }
 }
 
 static INT_PTR CALLBACK PassiveDialogProc(HWND, UINT message, WPARAM, LPARAM)
@@ -179,30 +349,57 @@ static INT_PTR CALLBACK PassiveDialogProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
+// Template 108 made by the dialog manager with a procedure that does
+// nothing, destroyed however the test ends.
+struct PassiveHelpDialog {
+    HWND window;
+    PassiveHelpDialog()
+        : window(CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_HELP), NULL,
+                                    PassiveDialogProc, 0))
+    {
+    }
+    ~PassiveHelpDialog()
+    {
+        if (window)
+            DestroyWindow(window);
+    }
+};
+
 TEST_CASE("template 108 differs from the help dialog's control table")
 {
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDD_HELP), NULL,
-                                     PassiveDialogProc, 0);
-    REQUIRE(dialog);
-    char text[100] = {0};
-    GetWindowTextA(dialog, text, sizeof(text));
-    CHECK(doctest::String(text) == "Help");
-    // Of its own class, the dialog box's.
-    GetClassNameA(dialog, text, sizeof(text));
-    CHECK(doctest::String(text) == "#32770");
-    CheckDialogStyles(dialog, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0);
-    CHECK(IsWindowVisible(dialog));
-    CheckDialogFont(dialog);
-    RECT units = {0, 0, 308, 194};
-    MapDialogRect(dialog, &units);
-    RECT client = {0, 0, 0, 0};
-    GetClientRect(dialog, &client);
-    CHECK(client.right == units.right);
-    CHECK(client.bottom == units.bottom);
-    CheckControlOrder(dialog, helpControls, helpControlCount);
-    for (int i = 0; i < helpControlCount; i++)
-        CheckCreatedControl(dialog, helpControls[i]);
-    DestroyWindow(dialog);
+    StoredTemplate stored;
+    ZeroMemory(&stored, sizeof(stored));
+    REQUIRE(ReadStoredTemplate(IDD_HELP, &stored));
+
+    SUBCASE("the template stores exactly the dialog's and each control's style words")
+    {
+        CheckStoredWords(stored, helpStyle, helpExStyle, helpControls, helpControlCount);
+    }
+    PassiveHelpDialog dialog;
+    REQUIRE(dialog.window);
+
+    SUBCASE("the dialog and its controls are made with the stored words")
+    {
+        CheckDialogWords(dialog.window, stored);
+        CHECK(IsWindowVisible(dialog.window));
+        REQUIRE(stored.count == helpControlCount);
+        for (int i = 0; i < helpControlCount; i++)
+            CheckControlWords(dialog.window, stored.controls[i], helpControls[i].className);
+    }
+    SUBCASE("caption, class, font, size and each control's class, caption and place")
+    {
+        char text[100] = {0};
+        GetWindowTextA(dialog.window, text, sizeof(text));
+        CHECK(doctest::String(text) == "Help");
+        // Of its own class, the dialog box's.
+        GetClassNameA(dialog.window, text, sizeof(text));
+        CHECK(doctest::String(text) == "#32770");
+        CheckDialogFont(dialog.window);
+        CheckDialogSize(dialog.window, 308, 194);
+        CheckControlOrder(dialog.window, helpControls, helpControlCount);
+        for (int i = 0; i < helpControlCount; i++)
+            CheckCreatedControl(dialog.window, helpControls[i]);
+    }
 }
 
 // ---- Accelerators --------------------------------------------------------
