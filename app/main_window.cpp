@@ -48,6 +48,9 @@ void StopScan()
 int ChooseMainContentFont(HWND helpDialog)
 {
     const int chosen = presentationState->ChooseContentFont(helpDialog, mainWindow);
+    // Whether or not a font was chosen: a preview may have changed it. The
+    // dialog the user is looking at first, then the window behind it.
+    presentationState->LayoutHelpDialog(helpDialog, 0, 0);
     presentationState->LayoutMainWindow(0, 0);
     return chosen;
 }

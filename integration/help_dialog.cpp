@@ -66,13 +66,6 @@ void Uninstall(HWND dialog)
     PostQuitMessage(0);
 }
 
-void PickContentFont(HWND dialog)
-{
-    ChooseMainContentFont(dialog);
-    // Whether or not a font was chosen: a preview may have changed it.
-    presentationState->LayoutHelpDialog(dialog, 0, 0);
-}
-
 INT_PTR OnCommand(HWND dialog, int id)
 {
     switch (id) {
@@ -89,7 +82,7 @@ INT_PTR OnCommand(HWND dialog, int id)
         Uninstall(dialog);
         return TRUE;
     case IDC_HELP_FONT:
-        PickContentFont(dialog);
+        ChooseMainContentFont(dialog);
         return TRUE;
     }
     return FALSE;

@@ -57,8 +57,10 @@ extension (Help, Install Shell Extension), the folder verb lives under
 HKEY_CLASSES_ROOT\\Folder\\shell\\Sorvane.
 
 Uninstall: press Help, then Uninstall. It removes the folder verb and the
-settings and deletes sorvane.exe once the program has ended. Nothing else
-is left behind.
+settings and deletes sorvane.exe once the program has ended. A small
+helper that does the deleting stays in your temporary folder, named
+DELFF73.exe; delete it by hand if you like, or let the next clean-up of
+that folder take it.
 """
 def entry(name):
     info = zipfile.ZipInfo(name, when)

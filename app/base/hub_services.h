@@ -9,9 +9,9 @@
 // Tells a running scan to stop; it ends on its own, at its next entry.
 void StopScan();
 
-// Runs the font dialog above helpDialog and fits the main window to the
-// content font in force afterwards (a preview may have changed it even when
-// the user cancelled). Returns 1 when a font was chosen.
+// Runs the font dialog above helpDialog and fits both windows, the help
+// dialog first, to the content font in force afterwards (a preview may have
+// changed it even when the user cancelled). Returns 1 when a font was chosen.
 int ChooseMainContentFont(HWND helpDialog);
 
 #endif
