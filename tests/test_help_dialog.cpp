@@ -49,9 +49,13 @@ struct BoxAnswerer {
                     break;
             }
             if (box) {
-                Sleep(50);
+                // Answered only once its question can be read, as a user would.
                 GetWindowTextA(box, self->caption, sizeof(self->caption));
-                EnumChildWindows(box, FindText, reinterpret_cast<LPARAM>(self));
+                for (; !self->text[0] && waited < 10000; waited += 20) {
+                    EnumChildWindows(box, FindText, reinterpret_cast<LPARAM>(self));
+                    if (!self->text[0])
+                        Sleep(20);
+                }
                 PostMessageA(box, WM_COMMAND, MAKEWPARAM(self->answer, BN_CLICKED),
                              (LPARAM)GetDlgItem(box, self->answer));
                 return 1;

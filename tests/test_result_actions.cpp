@@ -463,6 +463,24 @@ TEST_CASE("the extended pop-up adds the shell's items, which act on a name outsi
 
 // ---- The real program --------------------------------------------------------
 
+namespace {
+
+// Keys go to the foreground window, and Enter opens only from the search box
+// or the list, where the program puts the focus after a scan or a click.
+int ReadyForKeys(const ProgramRun& run)
+{
+    const HWND box = GetDlgItem(run.window, IDC_SEARCH_BOX);
+    const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
+    return WaitUntil(
+        [&] {
+            const HWND focus = FocusOf(&run);
+            return GetForegroundWindow() == run.window && (focus == box || focus == list);
+        },
+        5000);
+}
+
+}  // namespace
+
 TEST_CASE("on the real result list, clicks and Enter act on the item they point at")
 {
     RecordingAssociations associations;  // before the start: the program inherits its record file
@@ -476,10 +494,10 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
     BringToFront(&run);
     REQUIRE(WaitForScanEnd(&run) == 4);
     const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
+    REQUIRE(WaitUntil([&] { return ListItems(list).size() == 4 && ListSelection(list) == 0; }, 5000));
     const std::vector<std::string> items = ListItems(list);
-    REQUIRE(items.size() == 4);
     const int rowHeight = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
-    REQUIRE(ListSelection(list) == 0);
+    REQUIRE(ReadyForKeys(run));
 
     SUBCASE("the item under the pointer is selected, and a chosen item acts on it")
     {
@@ -488,8 +506,7 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
         CHECK(ListSelection(list) == 2);
         EmptyTheClipboard();
         // "Copy Title", the second item.
-        PressKey(VK_DOWN);
-        PressKey(VK_DOWN);
+        REQUIRE(HighlightMenuRow(&run, 1));
         PressKey(VK_RETURN);
         CHECK(WaitUntil([&] { return PopupMenuOf(&run) == NULL; }, 5000));
         const std::string title = items[2].substr(items[2].rfind('\\') + 1);
@@ -499,7 +516,7 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
     SUBCASE("below the last item the selection stays and its pop-up opens")
     {
         PressKey(VK_DOWN);
-        REQUIRE(ListSelection(list) == 1);
+        REQUIRE(WaitUntil([&] { return ListSelection(list) == 1; }, 5000));
         RECT client;
         GetClientRect(list, &client);
         REQUIRE(client.bottom > rowHeight * 5);
@@ -515,7 +532,10 @@ TEST_CASE("on the real result list, clicks and Enter act on the item they point 
         const std::string folder = LowerCase(tree.root);
         DoubleClickAt(list, 10, rowHeight * 3 + rowHeight / 2);
         CHECK(associations.Recorded() == folder + items[3]);
+        CHECK(ListSelection(list) == 3);
+        REQUIRE(ReadyForKeys(run));
         PressKey(VK_UP);
+        REQUIRE(WaitUntil([&] { return ListSelection(list) == 2; }, 5000));
         PressKey(VK_RETURN);
         CHECK(associations.Recorded() == folder + items[2]);
     }
@@ -535,9 +555,12 @@ TEST_CASE("a name outside ASCII typed into the real program opens with exactly i
     REQUIRE(StartProgram(&run, "\"" + tree.root + "\""));
     BringToFront(&run);
     REQUIRE(WaitForScanEnd(&run) == 2);
+    REQUIRE(ReadyForKeys(run));
     TypeUnicode(L"R\x00C9SUM");
+    // Lower-cased as the box takes it.
+    REQUIRE(WaitUntil([&] { return ControlText(run.window, IDC_SEARCH_BOX) == "r\xe9sum"; }, 5000));
     const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
-    REQUIRE(WaitUntil([&] { return ListItems(list).size() == 1; }, 5000));
+    REQUIRE(WaitUntil([&] { return ListItems(list).size() == 1 && ListSelection(list) == 0; }, 5000));
     PressKey(VK_RETURN);
     CHECK(associations.Recorded() == LowerCase(tree.root) + "\\" + name);
     StopProgram(&run);

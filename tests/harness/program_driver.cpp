@@ -268,18 +268,23 @@ int IsScanning(const ProgramRun* run)
     return ControlText(run->window, IDC_REFRESH) == "&Stop";
 }
 
-int WaitForScanEnd(const ProgramRun* run, DWORD timeoutMs)
+int WaitForScanEnd(const ProgramRun* run, DWORD stallMs)
 {
     int count = -1;
-    WaitUntil(
-        [&] {
-            std::string status = ControlText(run->window, IDC_STATUS);
-            if (IsScanning(run) || sscanf(status.c_str(), "Loaded %d files.", &count) != 1)
-                return false;
-            return true;
-        },
-        timeoutMs);
-    return count;
+    std::string seen;
+    DWORD changed = GetTickCount();
+    for (;;) {
+        const std::string status = ControlText(run->window, IDC_STATUS);
+        if (!IsScanning(run) && sscanf(status.c_str(), "Loaded %d files.", &count) == 1)
+            return count;
+        if (status != seen) {
+            seen = status;
+            changed = GetTickCount();
+        } else if (GetTickCount() - changed > ScaledWait(stallMs)) {
+            return -1;
+        }
+        Sleep(20);
+    }
 }
 
 HWND MessageBoxOf(DWORD processId)
@@ -290,6 +295,54 @@ HWND MessageBoxOf(DWORD processId)
 HWND PopupMenuOf(const ProgramRun* run)
 {
     return VisibleWindowOf(run->process.dwProcessId, "#32768");
+}
+
+int HighlightedMenuRow(HWND popup, int fromBottom)
+{
+    RECT frame;
+    if (!popup || !GetWindowRect(popup, &frame))
+        return -1;
+    // A column near the left edge, inside every item, where the text seldom
+    // reaches: the highlight fills it from the item's top to its bottom.
+    const int x = frame.left + 4;
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    HDC screen = GetDC(NULL);
+    int top = -1, bottom = -1;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+        if (GetPixel(screen, x, y) == highlight) {
+            if (top < 0)
+                top = y;
+            bottom = y;
+        }
+    }
+    ReleaseDC(NULL, screen);
+    if (top < 0)
+        return -1;
+    // The menu's own margin is a few pixels, less than an item's height.
+    const int height = bottom - top + 1;
+    return fromBottom ? (frame.bottom - 1 - bottom) / height : (top - frame.top) / height;
+}
+
+int HighlightMenuRow(const ProgramRun* run, int row)
+{
+    const int fromBottom = row < 0;
+    const int wanted = fromBottom ? -row - 1 : row;
+    const WORD key = fromBottom ? VK_UP : VK_DOWN;
+    // A move of the pointer may take the highlight away between two presses;
+    // each press is judged by what it did, so the walk simply goes on. Enough
+    // presses to wrap round a long shell menu twice.
+    for (int press = 0; press < 80; ++press) {
+        const HWND popup = PopupMenuOf(run);
+        const int before = HighlightedMenuRow(popup, fromBottom);
+        if (before == wanted)
+            return 1;
+        if (!popup)
+            return 0;
+        PressKey(key);
+        WaitUntil([&] { return HighlightedMenuRow(PopupMenuOf(run), fromBottom) != before; },
+                  5000);
+    }
+    return 0;
 }
 
 std::string ReadClipboardText()

@@ -72,13 +72,27 @@ int ListSelection(HWND list);
 // The control of the program's UI thread that has the keyboard focus.
 HWND FocusOf(const ProgramRun* run);
 // Waits until the status line reads "Loaded N files." and returns N, or -1.
-int WaitForScanEnd(const ProgramRun* run, DWORD timeoutMs = 60000);
+// A scan's length depends on the machine, so the wait gives up only when the
+// status line has not changed for stallMs (a growing count is progress).
+int WaitForScanEnd(const ProgramRun* run, DWORD stallMs = 60000);
 // 1 while the Refresh button reads "&Stop".
 int IsScanning(const ProgramRun* run);
 // The first visible message box of the process, or null.
 HWND MessageBoxOf(DWORD processId);
 // The pop-up menu window the program shows, or null.
 HWND PopupMenuOf(const ProgramRun* run);
+// The highlighted item of a pop-up menu window, as the screen shows it: its
+// row counted from the top (or, fromBottom, from the bottom; the last is 0),
+// or -1 when no item is highlighted. Rows are counted in the highlighted
+// item's own height from the menu's edge, where the margin and one separator
+// together are thinner than an item: they hold across one separator at most.
+// The screen, because another process's menu cannot be asked (GetMenuState
+// on it fails under Wine).
+int HighlightedMenuRow(HWND popup, int fromBottom = 0);
+// Moves the highlight of the shown pop-up to row (as HighlightedMenuRow;
+// row < 0 counts from the bottom, -1 being the last) with Down or Up, one
+// press at a time, each awaited until the highlight has moved. 1 once there.
+int HighlightMenuRow(const ProgramRun* run, int row);
 // The clipboard's CF_TEXT up to its NUL, with "(no NUL)" appended when the
 // block holds none; empty when there is no text.
 std::string ReadClipboardText();
