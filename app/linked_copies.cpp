@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "app/base/character_boundary.h"
 #include "app/base/process_objects.h"
 #include "app/main_window.h"
 #include "catalogue/search_filter.h"
@@ -44,6 +45,10 @@ void OnRequestData(HWND window, LPARAM requester)
     char text[controlTextCapacity];
     ZeroMemory(text, sizeof(text));
     GetDlgItemTextA(window, IDC_SEARCH_BOX, text, linkedTextLimit);
+    // The limit counts bytes: in UTF-8 it may fall inside a character,
+    // which the other copies would show broken.
+    if (GetACP() == CP_UTF8)
+        text[CharacterBoundary(text, (unsigned)strlen(text))] = 0;
     COPYDATASTRUCT record;
     ZeroMemory(&record, sizeof(record));
     record.dwData = 0;

@@ -82,7 +82,7 @@ static LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPA
         return 0;
     }
     }
-    return CallWindowProcA(previousEditProc, box, message, wParam, lParam);
+    return CallWindowProcW(previousEditProc, box, message, wParam, lParam);
 }
 
 // A right click selects the item under the pointer and opens its menu; the
@@ -125,7 +125,7 @@ static LRESULT CALLBACK ResultListProc(HWND list, UINT message, WPARAM wParam, L
         return 0;
     }
     }
-    return CallWindowProcA(previousListProc, list, message, wParam, lParam);
+    return CallWindowProcW(previousListProc, list, message, wParam, lParam);
 }
 
 // Creates a run-time control; any failure here leaves a window without its
@@ -142,9 +142,12 @@ static HWND CreateControl(HWND window, DWORD exStyle, const char* className, DWO
     if (!SetWindowLongPtrA(control, GWLP_ID, id) && GetLastError())
         ReportLastError(NULL, 1, 0, NULL);
     if (procedure) {
+        // Subclassed through the W form, so that the control stays a Unicode
+        // window: the subclasses handle no text, and a character passed
+        // through an A procedure would lose what the code page cannot hold.
         SetLastError(0);
         LONG_PTR replaced =
-            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+            SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
         if (!replaced && GetLastError())
             ReportLastError(NULL, 1, 0, NULL);
         *previous = reinterpret_cast<WNDPROC>(replaced);
@@ -415,11 +418,14 @@ static LRESULT OnInitDialog(HWND window)
     searchBox = CreateControl(window, WS_EX_CLIENTEDGE, "EDIT",
                               WS_CHILD | WS_VISIBLE | ES_LOWERCASE | ES_AUTOHSCROLL, 0, 0,
                               IDC_SEARCH_BOX, SearchBoxProc, &previousEditProc);
+    // As large as the text beside it: 18 pixels at 96 DPI, stretched above.
+    const int iconSide = presentationState->CompactIconSide();
     iconControl = CreateControl(window, 0, "STATIC",
-                                WS_CHILD | SS_REALSIZEIMAGE | SS_BITMAP, 18, 18,
+                                WS_CHILD | SS_REALSIZEIMAGE | SS_BITMAP, iconSide, iconSide,
                                 IDC_ICON_IMAGE, NULL, NULL);
     // Without the bitmap the icon stays blank, which is all that is lost.
-    iconBitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_ICON));
+    iconBitmap = static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDB_ICON), IMAGE_BITMAP, iconSide, iconSide, 0));
     SendMessageA(iconControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(iconBitmap));
     dragCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_DRAG_CURSOR));
     if (!dragCursor)

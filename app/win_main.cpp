@@ -67,15 +67,18 @@ static ATOM RegisterMainClass()
 }
 
 // Tab, Enter, Esc and the arrows act only through the accelerator table:
-// there is no dialog manager in this loop.
+// there is no dialog manager in this loop. The W forms, so that a typed
+// character reaches the (Unicode) controls as it was typed: through the A
+// forms it would pass the input locale's code page, which has no room for
+// a letter of another script.
 static WPARAM RunMessageLoop()
 {
     MSG message;
-    while (GetMessageA(&message, NULL, 0, 0) > 0) {
-        if (TranslateAcceleratorA(mainWindow, acceleratorTable, &message))
+    while (GetMessageW(&message, NULL, 0, 0) > 0) {
+        if (TranslateAcceleratorW(mainWindow, acceleratorTable, &message))
             continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return message.wParam;
 }

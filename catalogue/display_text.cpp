@@ -24,9 +24,35 @@ unsigned MakeDisplayText(const char* root, const char* entry, char* out, unsigne
     const unsigned char* lower = LowerTable();
     const unsigned char* r = reinterpret_cast<const unsigned char*>(root);
     const unsigned char* e = reinterpret_cast<const unsigned char*>(entry);
+    const int utf8 = GetACP() == CP_UTF8;
     unsigned i = 0;
-    while (r[i] && e[i] && lower[r[i]] == lower[e[i]])
-        ++i;
+    while (r[i] && e[i]) {
+        if (lower[r[i]] == lower[e[i]]) {
+            ++i;
+            continue;
+        }
+        // In UTF-8 a letter beyond ASCII is several bytes, which lower-case
+        // only together: the root's character, from its first byte, is
+        // compared lower-cased whole.
+        if (!utf8 || r[i] < 0x80)
+            break;
+        unsigned start = i;
+        while (start > 0 && (r[start] & 0xC0) == 0x80)
+            --start;
+        unsigned end = start + 1;
+        while (end - start < 4 && (r[end] & 0xC0) == 0x80)
+            ++end;
+        char letter[4];
+        for (unsigned k = start; k < end; ++k)
+            letter[k - start] = (char)r[k];
+        CharLowerBuffA(letter, end - start);
+        unsigned k = start;
+        while (k < end && e[k] == (unsigned char)letter[k - start])
+            ++k;
+        if (k < end)
+            break;
+        i = end;
+    }
     // Bounded copy: an entry is normally far shorter than the buffer, but
     // nothing in the catalogue guarantees it.
     unsigned n = 0;

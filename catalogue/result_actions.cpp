@@ -90,33 +90,62 @@ static void ReadSelected(HWND resultList, ItemReader reader, OwnedText* out)
 
 // ---- Clipboard and opening ----------------------------------------------
 
-int CopyTextToClipboard(const char* bytes, unsigned byteCount)
+// A movable block holding the text of byteCount bytes: these bytes, or with
+// wideCount its wideCount UTF-16 characters. Null when it cannot be made.
+static HGLOBAL TextBlock(const char* bytes, unsigned byteCount, int wideCount)
 {
-    // The block is filled before the clipboard is touched: a copy that
-    // cannot be made leaves what the clipboard held.
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, byteCount);
+    const SIZE_T size = wideCount ? (SIZE_T)wideCount * sizeof(WCHAR) : byteCount;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, size);
     if (!memory)
-        return 0;
+        return NULL;
     void* locked = GlobalLock(memory);
     if (!locked) {
         GlobalFree(memory);
-        return 0;
+        return NULL;
     }
-    memcpy(locked, bytes, byteCount);
+    if (wideCount)
+        MultiByteToWideChar(CP_ACP, 0, bytes, (int)byteCount, static_cast<WCHAR*>(locked),
+                            wideCount);
+    else
+        memcpy(locked, bytes, byteCount);
     SetLastError(0);
     if (GlobalUnlock(memory) || GetLastError() != 0)
         ReportLastError(NULL, 0, 0, NULL);
-    if (!OpenClipboard(NULL)) {
-        GlobalFree(memory);
+    return memory;
+}
+
+int CopyTextToClipboard(const char* bytes, unsigned byteCount)
+{
+    // The text in UTF-16, which every reader converts from correctly. The
+    // clipboard turns CF_TEXT into it with the code page of its locale, not
+    // with this process's: under a UTF-8 code page a CF_TEXT of ours would
+    // reach other programs garbled, so there the clipboard makes CF_TEXT
+    // from the UTF-16 text instead, in the reader's own code page.
+    const int wideCount = MultiByteToWideChar(CP_ACP, 0, bytes, (int)byteCount, NULL, 0);
+    if (wideCount <= 0)
         return 0;
-    }
-    EmptyClipboard();
-    // Once set, the memory is the clipboard's; until then it is ours, and a
+    const UINT formats[2] = {CF_UNICODETEXT, CF_TEXT};
+    const int count = GetACP() == CP_UTF8 ? 1 : 2;
+    // The blocks are filled before the clipboard is touched: a copy that
+    // cannot be made leaves what the clipboard held.
+    HGLOBAL blocks[2] = {TextBlock(bytes, byteCount, wideCount), NULL};
+    if (count == 2)
+        blocks[1] = TextBlock(bytes, byteCount, 0);
+    int copied = blocks[0] && blocks[count - 1];
+    const int opened = copied && OpenClipboard(NULL);
+    if (opened)
+        EmptyClipboard();
+    // Once set, a block is the clipboard's; until then it is ours, and a
     // refused hand-over must neither leak it nor count as copied.
-    int copied = SetClipboardData(CF_TEXT, memory) != NULL;
-    if (!copied)
-        GlobalFree(memory);
-    CloseClipboard();
+    for (int i = 0; i < count; ++i) {
+        if (opened && copied && SetClipboardData(formats[i], blocks[i]))
+            continue;
+        if (blocks[i])
+            GlobalFree(blocks[i]);
+        copied = 0;
+    }
+    if (opened)
+        CloseClipboard();
     return copied;
 }
 

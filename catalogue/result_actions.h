@@ -19,10 +19,12 @@ int GetItemPath(HWND resultList, int index, char* buffer, unsigned bufferSize = 
 int GetItemTitle(HWND resultList, int index, char* buffer, unsigned bufferSize = itemTextSize);
 int GetItemFolder(HWND resultList, int index, char* buffer, unsigned bufferSize = itemTextSize);
 
-// CF_TEXT of byteCount bytes (the NUL included). 1 on success; 0 when the
-// text cannot be put into a block of its own, the clipboard cannot be
-// opened or the block cannot be handed to it. Only a handed-over block
-// replaces what the clipboard held.
+// The text of byteCount bytes (the NUL included) as CF_UNICODETEXT, and as
+// CF_TEXT of these very bytes where the process's code page is not UTF-8
+// (there the clipboard makes CF_TEXT in the reader's code page). 1 on
+// success; 0 when the text cannot be put into blocks of its own, the
+// clipboard cannot be opened or a block cannot be handed to it. Only
+// handed-over blocks replace what the clipboard held.
 int CopyTextToClipboard(const char* bytes, unsigned byteCount);
 
 // Opens path with the shell's default verb; a file of a type without an

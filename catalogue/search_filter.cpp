@@ -16,10 +16,12 @@ static const int queryTextSize = 1000;
 
 // The widest display text of a pass, measured in the result list's own font
 // (a DC from GetDC holds the system font, not the one the items are drawn
-// in). GetTextExtentPoint32A costs microseconds a text; where the code page
-// has one byte a character, a text's width is the sum of its characters'
-// widths, read once a pass, and a text is measured only when that sum comes
-// near the widest so far. The measure alone decides the width.
+// in) and in UTF-16: GDI's A functions read bytes in the system's code page,
+// which need not be the process's (UTF-8 under the manifest). Measuring
+// costs microseconds a text; a text of ASCII alone (the same characters in
+// every code page) is as wide as the sum of its characters' widths, read
+// once a pass, and is measured only when that sum comes near the widest so
+// far. The measure alone decides the width.
 class WidestText {
 public:
     // list null: nothing is measured (a pass that fills no list).
@@ -48,37 +50,39 @@ public:
             ReadCharacterWidths();
         if (summing > 0) {
             int sum = 0;
-            for (unsigned i = 0; i < length; ++i)
+            unsigned i = 0;
+            for (; i < length && static_cast<unsigned char>(text[i]) < asciiCount; ++i)
                 sum += widths[static_cast<unsigned char>(text[i])];
             // The sum is the width but for an overhang or a rounding: with
             // room for those, and an eighth of a pixel a character, a sum
             // that stays within the widest is no wider.
-            if (sum + margin + (int)(length / 8) <= widest)
+            if (i == length && sum + margin + (int)(length / 8) <= widest)
                 return;
         }
+        WCHAR wide[displayTextSize];
+        const int count = MultiByteToWideChar(CP_ACP, 0, text, (int)length, wide, displayTextSize);
         SIZE extent;
-        if (GetTextExtentPoint32A(dc, text, (int)length, &extent) && extent.cx > widest)
+        if (count > 0 && GetTextExtentPoint32W(dc, wide, count, &extent) && extent.cx > widest)
             widest = extent.cx;
     }
 
 private:
+    static const unsigned asciiCount = 128;
     HWND window;
     HDC dc;
     HGDIOBJ previousFont;
     int widest;
     int summing;  // 0 not yet read, 1 sums of widths usable, -1 every text measured
     int margin;
-    INT widths[256];
+    INT widths[asciiCount];
 
     void ReadCharacterWidths()
     {
-        CPINFO codePage;
         summing = -1;
-        if (!GetCPInfo(CP_ACP, &codePage) || codePage.MaxCharSize != 1 ||
-            !GetCharWidth32A(dc, 0, 255, widths))
+        if (!GetCharWidth32W(dc, 0, asciiCount - 1, widths))
             return;
         // Two of the widest character.
-        for (int i = 0; i < 256; ++i)
+        for (unsigned i = 0; i < asciiCount; ++i)
             margin = widths[i] > margin ? widths[i] : margin;
         margin *= 2;
         summing = 1;

@@ -105,6 +105,18 @@ TEST_CASE("a control of the compact layout lands off its pixel")
         CHECK(BoxOf(ComputeMainLayout(400, 200, A, 10, K, interfaceDetailCompact), IDC_ICON_IMAGE).y == 5);
         CHECK(BoxOf(ComputeMainLayout(400, 200, A, 16, K, interfaceDetailCompact), IDC_ICON_IMAGE).y == 8);
     }
+    SUBCASE("at 192 DPI: a larger icon pushes the search box, and a taller row the minimum")
+    {
+        // T = 25, A = 11, K = 120, an icon of 36 and a list that needs 35
+        // pixels for a whole row: 2R + 15 = 81 would show only 29 of them.
+        MainWindowLayout large = ComputeMainLayout(400, 200, 11, 25, 120, interfaceDetailCompact, 36, 35);
+        CheckBox(BoxOf(large, IDC_ICON_IMAGE), 5, 4, 36, 36);
+        CheckBox(BoxOf(large, IDC_SEARCH_BOX), 46, 5, 224, 33);
+        CHECK(large.minimumWidth == 120 + 22 + 20 + 36);
+        CHECK(large.minimumHeight == 33 + 15 + 35);
+        // A row that fits the rows of the interface font changes nothing.
+        CHECK(ComputeMainLayout(400, 200, A, T, K, interfaceDetailCompact, 18, 20).minimumHeight == 57);
+    }
 }
 
 TEST_CASE("a client area below the minimum hands controls negative sizes")

@@ -171,6 +171,8 @@ TEST_CASE("the stored font is the one described, not the one in use")
     REQUIRE(faceInUse != FaceDrawn(presentationState->contentFont));
     DeleteObject(presentationState->contentFont);
     presentationState->contentFont = font;
+    // A font whose size is not known: it is measured.
+    presentationState->contentPointSize = 0;
 
     presentationState->SavePlacement();
     CHECK(ReadSettingNumber(SettingFontSize) == 14);

@@ -478,7 +478,7 @@ TEST_CASE("a preview loses the font, skips a window or rewrites the font descrip
         bold.lfWeight = FW_BOLD;
         bold.lfHeight = -20;
         HFONT font = CreateFontIndirectA(&bold);
-        presentationState->PreviewFont(font, fontDialog);
+        presentationState->PreviewFont(font, fontDialog, 15);
         CHECK(presentationState->contentFont == font);
         CHECK((HFONT)SendDlgItemMessageA(fixture.window, IDC_RESULT_LIST, WM_GETFONT, 0, 0) == font);
         CHECK((HFONT)SendDlgItemMessageA(help.dialog, IDC_HELP_TEXT, WM_GETFONT, 0, 0) == font);
@@ -488,7 +488,7 @@ TEST_CASE("a preview loses the font, skips a window or rewrites the font descrip
     SUBCASE("PreviewFont with no font changes nothing")
     {
         HFONT before = presentationState->contentFont;
-        presentationState->PreviewFont(NULL, fontDialog);
+        presentationState->PreviewFont(NULL, fontDialog, 15);
         CHECK(presentationState->contentFont == before);
         CHECK(GetObjectType(before) == OBJ_FONT);
     }

@@ -19,6 +19,7 @@
 #include "catalogue/search_filter.h"
 #include "harness/child_process.h"
 #include "harness/program_driver.h"
+#include "recording_associations.h"
 
 // The shell's objects need the apartment that start-up sets up.
 struct OleSession {
@@ -252,102 +253,6 @@ TEST_CASE("the simple pop-up holds the program's five items, greyed where they c
 
 // ---- Opening ------------------------------------------------------------------
 
-static const char testType[] = ".sorvtest";
-static const char testClass[] = "SorvaneTestFile";
-// The verb that the shell's own "Open" of a folder asks for here.
-static const char folderVerb[] = "explore";
-
-static std::string ProgramFolder()
-{
-    char path[MAX_PATH] = {0};
-    GetModuleFileNameA(NULL, path, sizeof(path));
-    char* lastBackslash = strrchr(path, '\\');
-    if (lastBackslash)
-        lastBackslash[1] = 0;
-    return path;
-}
-
-static void SetClassValue(const std::string& key, const std::string& value)
-{
-    HKEY opened;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &opened,
-                        NULL) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(opened, NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   (DWORD)value.size() + 1);
-    RegCloseKey(opened);
-}
-
-// Deletes keys in the order given: the inner ones first.
-static void DeleteClassKeys(const std::vector<std::string>& keys)
-{
-    for (const std::string& key : keys)
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, key.c_str());
-}
-
-// Files of type .sorvtest and folders open with the recording program, whose
-// argument lands in recordFile. Registered in the prefix's classes root: the
-// shell here does not look up the user's own classes.
-struct RecordingAssociations {
-    std::string recordFile;
-
-    RecordingAssociations()
-    {
-        std::string command = "\"" + ProgramFolder() + "record_argument.exe\" \"%1\"";
-        SetClassValue(testType, testClass);
-        SetClassValue(std::string(testClass) + "\\shell\\open\\command", command);
-        // Made the folders' default as well, so that the prefix's own folder
-        // handler (a file manager) is never started.
-        SetClassValue("Folder\\shell", folderVerb);
-        SetClassValue(std::string("Folder\\shell\\") + folderVerb + "\\command", command);
-
-        char temp[MAX_PATH] = {0};
-        GetTempPathA(sizeof(temp), temp);
-        recordFile = std::string(temp) + "sorvane-recorded-" + std::to_string(GetCurrentProcessId());
-        SetEnvironmentVariableA("SORVANE_RECORD_FILE", recordFile.c_str());
-        DeleteFileA(recordFile.c_str());
-    }
-
-    ~RecordingAssociations()
-    {
-        DeleteFileA(recordFile.c_str());
-        SetEnvironmentVariableA("SORVANE_RECORD_FILE", NULL);
-        std::string folderKey = std::string("Folder\\shell\\") + folderVerb;
-        DeleteClassKeys({std::string(testClass) + "\\shell\\open\\command",
-                         std::string(testClass) + "\\shell\\open", std::string(testClass) + "\\shell",
-                         testClass, testType, folderKey + "\\command", folderKey});
-        // The Folder key may hold more than ours; only our default goes.
-        HKEY shell;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Folder\\shell", 0, KEY_SET_VALUE, &shell) ==
-            ERROR_SUCCESS) {
-            RegDeleteValueA(shell, NULL);
-            RegCloseKey(shell);
-        }
-    }
-
-    // The argument the recording program got, waiting for it to run; "(not
-    // started)" when it did not within the time. Removes the record.
-    std::string Recorded(DWORD timeoutMs = 20000) const
-    {
-        DWORD start = GetTickCount();
-        for (;;) {
-            HANDLE file = CreateFileA(recordFile.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
-                                      OPEN_EXISTING, 0, NULL);
-            if (file != INVALID_HANDLE_VALUE) {
-                char text[4096] = {0};
-                DWORD read = 0;
-                ReadFile(file, text, sizeof(text) - 1, &read, NULL);
-                CloseHandle(file);
-                DeleteFileA(recordFile.c_str());
-                return std::string(text, read);
-            }
-            if (GetTickCount() - start > ScaledWait(timeoutMs))
-                return "(not started)";
-            Sleep(50);
-        }
-    }
-};
-
 // The child opens SORVANE_OPEN_ENTRY, as the selected result ("result") or
 // its folder ("folder") after SORVANE_OPEN_COMMAND, in its own process: a
 // failure there ends in a message box, which the parent reads.
@@ -427,9 +332,10 @@ TEST_CASE("the extended pop-up adds the shell's items, which act on a name outsi
     OleSession ole;
     RecordingAssociations associations;
     TempTree tree("sorvane-menu");
-    // "résumé" in the ANSI code page: the shell must get these very letters.
+    // "résumé" in UTF-8, the programs' code page: the shell must get these
+    // very letters.
     // A folder, since the shell's own "Open" here acts on folders only.
-    const std::string name = "r\xe9sum\xe9";
+    const std::string name = "r\xc3\xa9sum\xc3\xa9";
     tree.Add(name + "\\");
     CatalogueFixture fixture;
     fixture.SetRoot(LowerCase(tree.root).c_str());
@@ -546,8 +452,8 @@ TEST_CASE("a name outside ASCII typed into the real program opens with exactly i
 {
     RecordingAssociations associations;
     TempTree tree("sorvane-open-ansi");
-    // "über résumé" in the ANSI code page, as the catalogue holds it.
-    const std::string name = "\xfc" "ber r\xe9sum\xe9" + std::string(testType);
+    // "über résumé" in UTF-8, as the catalogue holds it.
+    const std::string name = "\xc3\xbc" "ber r\xc3\xa9sum\xc3\xa9" + std::string(testType);
     tree.Add(name);
     tree.Add("plain" + std::string(testType));
     ClearStoredSettings();
@@ -558,7 +464,7 @@ TEST_CASE("a name outside ASCII typed into the real program opens with exactly i
     REQUIRE(ReadyForKeys(run));
     TypeUnicode(L"R\x00C9SUM");
     // Lower-cased as the box takes it.
-    REQUIRE(WaitUntil([&] { return ControlText(run.window, IDC_SEARCH_BOX) == "r\xe9sum"; }, 5000));
+    REQUIRE(WaitUntil([&] { return ControlText(run.window, IDC_SEARCH_BOX) == "r\xc3\xa9sum"; }, 5000));
     const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
     REQUIRE(WaitUntil([&] { return ListItems(list).size() == 1 && ListSelection(list) == 0; }, 5000));
     PressKey(VK_RETURN);

@@ -143,13 +143,22 @@ TEST_CASE("words match in any order, split at spaces alone, and only the first t
 }
 
 // The width of text in the list's own font, as the platform measures it.
-static int TextWidth(HWND list, const std::string& text)
+// The width of text as the list draws it: in its font and in UTF-16, the
+// process's code page converted by the platform. ansi: through the A
+// function instead, which reads the bytes in the system's code page.
+static int TextWidth(HWND list, const std::string& text, int ansi = 0)
 {
     HDC dc = GetDC(list);
     HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0));
     HGDIOBJ previous = font ? SelectObject(dc, font) : NULL;
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc, text.c_str(), (int)text.size(), &size);
+    std::vector<WCHAR> wide(text.size() + 1);
+    const int count = MultiByteToWideChar(CP_ACP, 0, text.c_str(), (int)text.size(), wide.data(),
+                                          (int)wide.size());
+    if (ansi)
+        GetTextExtentPoint32A(dc, text.c_str(), (int)text.size(), &size);
+    else
+        GetTextExtentPoint32W(dc, wide.data(), count, &size);
     if (previous)
         SelectObject(dc, previous);
     ReleaseDC(list, dc);
@@ -209,6 +218,28 @@ TEST_CASE("the horizontal extent is the widest display text in the list's font, 
         CHECK(widestItem != (int)texts.size() - 1);
         CHECK(extent() == widest);
 
+        SendMessageA(fixture.resultList, WM_SETFONT, 0, FALSE);
+        DeleteObject(font);
+    }
+
+    SUBCASE("letters outside the system's code page, measured as they are drawn")
+    {
+        HFONT font =
+            CreateFontA(-36, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+        REQUIRE(font);
+        SendMessageA(fixture.resultList, WM_SETFONT, (WPARAM)font, FALSE);
+        // Cyrillic "ж" (2 bytes in UTF-8) between ASCII letters.
+        std::string name = "\\";
+        for (int i = 0; i < 30; ++i)
+            name += "i\xD0\xB6";
+        fixture.Add(("d:\\work" + name).c_str());
+        Filter(fixture, "");
+        REQUIRE(fixture.ItemText(0) == name);
+        const int width = TextWidth(fixture.resultList, name);
+        CHECK(width > client.right);
+        // The bytes read in the system's code page would be other letters.
+        CHECK(TextWidth(fixture.resultList, name, 1) != width);
+        CHECK(extent() == width);
         SendMessageA(fixture.resultList, WM_SETFONT, 0, FALSE);
         DeleteObject(font);
     }

@@ -26,6 +26,18 @@ static const int mainInterfaceFontIds[] = {IDC_SEARCH_BOX,  IDC_STATUS,      IDC
 static const int helpInterfaceFontIds[] = {IDC_HELP_WEB, IDC_HELP_VERB, IDC_HELP_UNINSTALL,
                                            IDC_HELP_FONT, IDC_HELP_CLOSE};
 
+// The point size of a font height as the font dialog gives it: negative, a
+// character height in pixels at the screen's resolution. 0 for a height of
+// another kind, whose size is then measured from the font.
+static int PointsOfHeight(LONG height)
+{
+    if (height >= 0)
+        return 0;
+    OwnedWindowDC screen(NULL);
+    const int pixelsPerInch = screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSY) : 0;
+    return pixelsPerInch > 0 ? MulDiv(-height, 72, pixelsPerInch) : 0;
+}
+
 static void SendFont(HWND window, int controlId, HGDIOBJ font)
 {
     SendDlgItemMessageA(window, controlId, WM_SETFONT, (WPARAM)font, MAKELPARAM(TRUE, 0));
@@ -58,6 +70,7 @@ void PresentationState::CreateContentFont(const char* faceName, int pointSize)
     }
     HFONT previous = contentFont;
     contentFont = font;
+    contentPointSize = pointSize;
     if (previous)
         DeleteObject(previous);
 }
@@ -101,8 +114,11 @@ int PresentationState::ChooseContentFont(HWND helpDialog, HWND window)
     // once no control uses it any more, and kept if the new one cannot be made.
     HFONT previous = contentFont;
     HFONT font = CreateFontIndirectA(&logFont);
-    if (font)
+    if (font) {
         contentFont = font;
+        // In tenths of a point.
+        contentPointSize = (choice.iPointSize + 5) / 10;
+    }
     ApplyHelpFonts(helpDialog);
     ApplyMainFonts(window);
     if (font && previous)
@@ -110,12 +126,13 @@ int PresentationState::ChooseContentFont(HWND helpDialog, HWND window)
     return 1;
 }
 
-void PresentationState::PreviewFont(HFONT font, HWND fontDialog)
+void PresentationState::PreviewFont(HFONT font, HWND fontDialog, int pointSize)
 {
     if (!font)
         return;
     HFONT previous = contentFont;
     contentFont = font;
+    contentPointSize = pointSize;
 
     HWND helpDialog = GetParent(fontDialog);
     HWND window = helpDialog ? GetParent(helpDialog) : NULL;
@@ -142,6 +159,6 @@ UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
     SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0, (LPARAM)&selection);
     HFONT font = CreateFontIndirectA(&selection);
     if (font)
-        presentationState->PreviewFont(font, dialog);
+        presentationState->PreviewFont(font, dialog, PointsOfHeight(selection.lfHeight));
     return 0;
 }

@@ -6,7 +6,6 @@ const int helpButtonIds[helpButtonCount] = {IDC_HELP_CLOSE, IDC_HELP_FONT, IDC_H
                                             IDC_HELP_VERB, IDC_HELP_UNINSTALL};
 
 static const int margin = 5;
-static const int iconSize = 18;  // bitmap 113 is 18 by 18
 
 static int NotNegative(int value)
 {
@@ -24,7 +23,8 @@ static void Place(Layout* layout, int id, int x, int y, int width, int height)
     placement->height = NotNegative(height);
 }
 
-MainWindowLayout ComputeMainLayout(int W, int H, int A, int T, int K, int mode)
+MainWindowLayout ComputeMainLayout(int W, int H, int A, int T, int K, int mode, int icon,
+                                   int wholeRow)
 {
     MainWindowLayout layout = {};
     const int R = T + 8;
@@ -49,15 +49,20 @@ MainWindowLayout ComputeMainLayout(int W, int H, int A, int T, int K, int mode)
         Place(&layout, IDC_HELP_BUTTON, column, H - 2 * R - 10, K, R);
         Place(&layout, IDC_EXIT, column, H - R - 5, K, R);
     } else if (mode == interfaceDetailCompact) {
-        layout.minimumWidth = K + 2 * A + 38;
+        // With the icon of 96 DPI: K + 2A + 38 wide, the search box W - K - 38.
+        layout.minimumWidth = K + 2 * A + 20 + icon;
         layout.minimumHeight = 2 * R + 15;
-        // Centred on the search row; C++ division truncates toward zero,
-        // so a text height of 7 puts the icon at y = 4.
-        Place(&layout, IDC_ICON_IMAGE, margin, (T - 10) / 2 + 5, iconSize, iconSize);
-        Place(&layout, IDC_SEARCH_BOX, margin + iconSize + margin, margin, W - K - 38, R);
+        // Centred on the search row, (T - 10) / 2 + 5 for the icon of 96 DPI;
+        // C++ division truncates toward zero, so a text height of 7 puts that
+        // icon at y = 4.
+        Place(&layout, IDC_ICON_IMAGE, margin, (R - icon) / 2 + 5, icon, icon);
+        Place(&layout, IDC_SEARCH_BOX, margin + icon + margin, margin, W - K - 20 - icon, R);
         Place(&layout, IDC_INTERFACE_DETAIL, column, margin, K, R);
         Place(&layout, IDC_RESULT_LIST, margin, R + 10, W - 10, H - R - 15);
     }
+    // The result list is H - R - 15 high in both modes.
+    if (layout.count && layout.minimumHeight < R + 15 + wholeRow)
+        layout.minimumHeight = R + 15 + wholeRow;
     return layout;
 }
 

@@ -36,11 +36,20 @@ struct MainWindowLayout {
     int minimumHeight;
 };
 
+// The compact mode's icon (bitmap 113) is 18 pixels square at 96 DPI and
+// grows with the screen's resolution, as the text beside it does.
+const int compactIconSide = 18;
+
 // Places the main window's controls for a client area of the given size.
 // mode is the interface detail (0 expanded, 1 compact); for any other mode
-// nothing is placed and the minimum is 0 by 0.
+// nothing is placed and the minimum is 0 by 0. iconSide: the compact icon's
+// side at the screen's resolution. wholeRow: the height of a result list
+// that shows one whole row (a row of its font and its frame); the minimum
+// height keeps that room even where the content font is taller than the
+// interface font's rows.
 MainWindowLayout ComputeMainLayout(int clientWidth, int clientHeight, int averageCharWidth,
-                                   int textHeight, int modeColumnWidth, int mode);
+                                   int textHeight, int modeColumnWidth, int mode,
+                                   int iconSide = compactIconSide, int wholeRow = 0);
 
 const int helpButtonCount = 5;
 const int helpLayoutControls = helpButtonCount + 1;

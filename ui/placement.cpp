@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include "app/base/character_boundary.h"
 #include "app/base/process_objects.h"
 #include "integration/settings.h"
 #include "ui/presentation_state.h"
@@ -61,6 +62,10 @@ void FormatTitle(char* title, unsigned capacity, const char* product, int linked
         wnsprintfA(title, (int)capacity, "%s - [%s]", first, root);
     else
         wnsprintfA(title, (int)capacity, "%s", first);
+    // A cut counts bytes: in UTF-8 it may fall inside a character of the root.
+    const unsigned length = (unsigned)lstrlenA(title);
+    if (length == capacity - 1 && GetACP() == CP_UTF8)
+        title[CharacterBoundary(title, length)] = 0;
 }
 
 }  // namespace
@@ -104,6 +109,8 @@ void PresentationState::SavePlacement()
     char face[faceCapacity] = {0};
     if (!MeasureFont(mainWindow, contentFont, &pointSize, face))
         return;
+    if (contentPointSize > 0)
+        pointSize = contentPointSize;
     WriteSettingNumber(SettingFontSize, (DWORD)pointSize);
     WriteSettingText(face);
 }

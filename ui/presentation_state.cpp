@@ -9,6 +9,7 @@ PresentationState* presentationState;
 
 PresentationState::PresentationState()
     : contentFont(NULL),
+      contentPointSize(0),
       guiFont(NULL),
       instance(NULL),
       mainWindow(NULL),
@@ -78,13 +79,23 @@ void PresentationState::ToggleInterfaceDetail()
 int PresentationState::MeasureCaption(HWND owner, HDC dc, int controlId)
 {
     const int unmeasured = 100;
-    char caption[500] = {0};
-    if (GetDlgItemTextA(owner, controlId, caption, sizeof(caption)) == 0)
+    // In UTF-16: GDI's A functions read bytes in the system's code page,
+    // which need not be the process's (UTF-8 under the manifest).
+    WCHAR caption[500] = {0};
+    const int length = GetDlgItemTextW(owner, controlId, caption, 500);
+    if (length == 0)
         return unmeasured;
     SIZE extent = {0, 0};
-    if (!GetTextExtentPoint32A(dc, caption, lstrlenA(caption), &extent))
+    if (!GetTextExtentPoint32W(dc, caption, length, &extent))
         return unmeasured;
     return extent.cx;
+}
+
+int PresentationState::CompactIconSide() const
+{
+    OwnedWindowDC screen(mainWindow);
+    const int pixelsPerInch = screen.dc ? GetDeviceCaps(screen.dc, LOGPIXELSY) : 0;
+    return pixelsPerInch > 0 ? MulDiv(compactIconSide, pixelsPerInch, 96) : compactIconSide;
 }
 
 // Reads the interface font's metrics on the main window's device context and
@@ -185,13 +196,24 @@ void PresentationState::LayoutMainWindow(LPARAM argument, UINT message)
     MeasureInterfaceText(mainWindow, guiFont, mainWindow, &modeBoxId, 1, &captionWidth, &A, &T);
     const int K = captionWidth + 2 * A;
 
-    const MainWindowLayout minimum = ComputeMainLayout(0, 0, A, T, K, interfaceDetail);
+    const int icon = CompactIconSide();
+    // A whole row of the result list: its item height and its frame, from
+    // its styles (its present size may be none).
+    const HWND list = GetDlgItem(mainWindow, IDC_RESULT_LIST);
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, (DWORD)GetWindowLongPtrA(list, GWL_STYLE), FALSE,
+                       (DWORD)GetWindowLongPtrA(list, GWL_EXSTYLE));
+    const LRESULT itemHeight = SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    const int wholeRow = itemHeight > 0 ? (int)itemHeight + (frame.bottom - frame.top) : 0;
+    const MainWindowLayout minimum =
+        ComputeMainLayout(0, 0, A, T, K, interfaceDetail, icon, wholeRow);
     int width = 0;
     int height = 0;
     if (!ResolveClientSize(mainWindow, argument, message, minimum.minimumWidth,
                            minimum.minimumHeight, &width, &height))
         return;
-    const MainWindowLayout layout = ComputeMainLayout(width, height, A, T, K, interfaceDetail);
+    const MainWindowLayout layout =
+        ComputeMainLayout(width, height, A, T, K, interfaceDetail, icon, wholeRow);
     MoveControls(mainWindow, layout.controls, layout.count);
 }
 

@@ -36,6 +36,9 @@ public:
     // argument points to so it is not below the minimum (bottom and right
     // edges only) and lays out nothing.
     void LayoutMainWindow(LPARAM argument, UINT message);
+    // The compact mode's icon side at the screen's resolution: 18 pixels at
+    // 96 DPI, as the text beside it grows.
+    int CompactIconSide() const;
     void LayoutHelpDialog(HWND helpDialog, LPARAM argument, UINT message);
 
     // Makes contentFont from a face name (cut to 31 characters) and a point
@@ -50,7 +53,8 @@ public:
     // Adopts font (made from the font dialog's current selection) as the
     // content font of the help dialog (the font dialog's parent) and of the
     // main window (the help dialog's parent). logFont is left alone.
-    void PreviewFont(HFONT font, HWND fontDialog);
+    // pointSize is the selection's size (0 when it has none).
+    void PreviewFont(HFONT font, HWND fontDialog, int pointSize);
 
     // System-menu items and toggles (ui/system_menu.cpp). Each toggle's
     // label names the state in force and is checked when the value is 1.
@@ -73,6 +77,11 @@ public:
 
     LOGFONTA logFont;     // description of the content font
     HFONT contentFont;    // owned: result list and help text; null until made
+    // The point size contentFont was made at, as stored or chosen; 0 when
+    // unknown. Stored at close as it is: a size measured back from the font
+    // is not always the size it was asked for (at 144 DPI, 10 points read
+    // back as 11), and the user's choice would drift start after start.
+    int contentPointSize;
     HGDIOBJ guiFont;      // stock DEFAULT_GUI_FONT, never deleted
     HINSTANCE instance;   // module of the string table
     HWND mainWindow;

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 #include "integration/settings.h"
 #include "resources/resource.h"
@@ -365,6 +366,21 @@ std::string ReadClipboardText()
     return text;
 }
 
+std::wstring ReadClipboardUnicode()
+{
+    std::wstring text;
+    if (!OpenClipboard(NULL))
+        return text;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* chars = data ? static_cast<const wchar_t*>(GlobalLock(data)) : NULL;
+    if (chars) {
+        text.assign(chars, wcsnlen(chars, GlobalSize(data) / sizeof(wchar_t)));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 void BringToFront(const ProgramRun* run)
 {
     SetForegroundWindow(run->window);
@@ -537,4 +553,41 @@ int KeyExists(HKEY root, const char* path)
         return 0;
     RegCloseKey(key);
     return 1;
+}
+
+int WaitForKeyTarget(const ProgramRun* run, HWND window, HWND focus, DWORD timeoutMs)
+{
+    DWORD asked = 0;
+    return WaitUntil(
+        [&] {
+            if (GetForegroundWindow() != window) {
+                // Asked again now and then: the first request may come while
+                // the window is still being shown, or another window may have
+                // taken the front since.
+                if (!asked || GetTickCount() - asked > ScaledWait(500)) {
+                    SetForegroundWindow(window);
+                    asked = GetTickCount();
+                }
+                return false;
+            }
+            return !focus || FocusOf(run) == focus;
+        },
+        timeoutMs);
+}
+
+int PointerOn(HWND control, int x, int y, DWORD timeoutMs)
+{
+    POINT target = {x, y};
+    if (!ClientToScreen(control, &target))
+        return 0;
+    return WaitUntil(
+        [&] {
+            POINT at = {0, 0};
+            if (!GetCursorPos(&at) || at.x != target.x || at.y != target.y) {
+                SetCursorPos(target.x, target.y);
+                return false;
+            }
+            return WindowFromPoint(target) == control;
+        },
+        timeoutMs);
 }

@@ -96,6 +96,9 @@ int HighlightMenuRow(const ProgramRun* run, int row);
 // The clipboard's CF_TEXT up to its NUL, with "(no NUL)" appended when the
 // block holds none; empty when there is no text.
 std::string ReadClipboardText();
+// The clipboard's CF_UNICODETEXT up to its NUL (or the block's end); empty
+// when there is none.
+std::wstring ReadClipboardUnicode();
 
 // Input. The program's window is brought to the front first.
 void BringToFront(const ProgramRun* run);
@@ -124,5 +127,17 @@ void ClearStoredSettings();
 DWORD StoredNumber(int id);
 // 1 when the registry key exists.
 int KeyExists(HKEY root, const char* path);
+
+// Readiness for input, so that a test sends a key or a click only once the
+// program can take it where it is meant to go.
+// Brings window (the main window, or a dialog or message box of the
+// program) to the front, again while it is not, and waits until it is the
+// foreground window and, unless focus is null, the program's keyboard focus
+// is on focus. 1 once it is.
+int WaitForKeyTarget(const ProgramRun* run, HWND window, HWND focus, DWORD timeoutMs = 5000);
+// Puts the pointer at (x, y) in control's client coordinates and waits until
+// the system has it there, over control, so that a click sent next lands on
+// control. 1 once it does.
+int PointerOn(HWND control, int x, int y, DWORD timeoutMs = 5000);
 
 #endif

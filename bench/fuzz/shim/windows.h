@@ -79,6 +79,15 @@ inline char* CharLowerA(char* text)
         ch = 0xFF;
     return (char*)(size_t)ch;
 }
+// The fuzzed code page is Windows-1252, one byte a character.
+#define CP_UTF8 65001
+inline UINT GetACP() { return 1252; }
+inline DWORD CharLowerBuffA(char* text, DWORD length)
+{
+    for (DWORD i = 0; i < length; ++i)
+        text[i] = (char)(size_t)CharLowerA((char*)(size_t)(unsigned char)text[i]);
+    return length;
+}
 inline LONG RegCreateKeyExA(HKEY, const char*, DWORD, char*, DWORD, REGSAM, void*, HKEY*, DWORD*)
 {
     return ERROR_FILE_NOT_FOUND;
