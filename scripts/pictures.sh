@@ -38,7 +38,7 @@ cp "$fonts"/usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/"
 
 # Every program of the prefix runs inside this one virtual desktop.
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Pictures /f > /dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Pictures /d 800x600 /f > /dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Pictures /d 1200x900 /f > /dev/null 2>&1
 
 # A tree inside the prefix, so that the title shows a plain C: path and not
 # this machine's folders.
@@ -73,17 +73,25 @@ Readme.txt
 EOF
 folder=$(winepath -w "$tree")
 
-for mode in expanded compact; do
+# The two modes at 96 DPI, and the expanded one at 144 DPI (a screen at
+# 150 %), where the program lays itself out at the larger text: the
+# resolution is read by each program as it starts.
+for shot in expanded:96 compact:96 expanded:144; do
+    mode=${shot%%:*}
+    dpi=${shot##*:}
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f > /dev/null 2>&1
+    name=window-$mode
+    [ "$dpi" != 96 ] && name=$name-${dpi}dpi
     # Each picture starts from the default settings: the previous run stored
     # its own mode and placement when it closed.
     wine reg delete 'HKCU\Software\Quellwright\Sorvane' /f > /dev/null 2>&1 || true
-    bitmap=$build/sorvane-$mode.bmp
+    bitmap=$build/sorvane-$name.bmp
     extra=()
     [ "$mode" = compact ] && extra=(compact)
     wine "$build/x86_64/tests/sorvane_driver.exe" show "$folder" "$query" \
         "$(winepath -w "$bitmap")" "${extra[@]}" > "$build/pictures-driver.txt" 2>&1 &
     wait $! || { cat "$build/pictures-driver.txt"; exit 1; }
-    sed "s/^/$mode: /" "$build/pictures-driver.txt"
-    python3 "$root/scripts/bmp_to_png.py" "$bitmap" "$pictures/window-$mode.png"
-    echo "$mode: $pictures/window-$mode.png"
+    sed "s/^/$name: /" "$build/pictures-driver.txt"
+    python3 "$root/scripts/bmp_to_png.py" "$bitmap" "$pictures/$name.png"
+    echo "$name: $pictures/$name.png"
 done
