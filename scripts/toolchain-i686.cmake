@@ -15,8 +15,6 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 # The shipped build runs the search filter's SSE2 path, as the x86_64 build
 # does (every processor since the early 2000s has it). Windows keeps only
 # 4-byte stack alignment at callbacks, so functions realign where they keep
-# SSE values on the stack. Since every function counts on 4 bytes only, no
-# call keeps the stack at 16 bytes either (-mpreferred-stack-boundary=2): the
-# padding and realignment around calls bought nothing and cost 2 KiB.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mincoming-stack-boundary=2 -mpreferred-stack-boundary=2")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mincoming-stack-boundary=2 -mpreferred-stack-boundary=2")
+# SSE values on the stack (and CMakeLists.txt keeps calls at 4 bytes too).
+set(CMAKE_C_FLAGS_INIT "-msse2 -mincoming-stack-boundary=2")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mincoming-stack-boundary=2")

@@ -27,6 +27,18 @@ struct Session {
     HWND Control(int id) const { return GetDlgItem(run.window, id); }
     std::vector<std::string> Results() const { return ListItems(Control(IDC_RESULT_LIST)); }
     std::string Status() const { return ControlText(run.window, IDC_STATUS); }
+    // Keys go to the foreground window, typing to the control with the focus,
+    // which the program hands back to the search box when a scan ends: 1
+    // once typed keys reach the search box.
+    int ReadyForTyping() const
+    {
+        return WaitUntil(
+            [&] {
+                return GetForegroundWindow() == run.window &&
+                       FocusOf(&run) == Control(IDC_SEARCH_BOX);
+            },
+            5000);
+    }
     // The program still takes messages within a second.
     int Answers() const
     {

@@ -118,18 +118,6 @@ int CountBelow(const std::string& folder)
     return count;
 }
 
-// Keys go to the foreground window, typing to the control with the focus,
-// which the program hands back to the search box when a scan ends.
-int ReadyForTyping(const Session& session)
-{
-    return WaitUntil(
-        [&] {
-            return GetForegroundWindow() == session.run.window &&
-                   FocusOf(&session.run) == session.Control(IDC_SEARCH_BOX);
-        },
-        5000);
-}
-
 int SearchTextIs(const Session& session, const std::string& text)
 {
     return WaitUntil([&] { return ControlText(session.run.window, IDC_SEARCH_BOX) == text; }, 5000);
@@ -216,7 +204,7 @@ TEST_CASE("settings stored with a wrong type or size give the defaults, and dama
     CHECK((GetWindowLongA(session.run.window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION);
     CHECK((GetWindowLongA(session.run.window, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0);
     CHECK(WindowText(session.run.window).find("Linked") == std::string::npos);
-    REQUIRE(ReadyForTyping(session));
+    REQUIRE(session.ReadyForTyping());
     TypeText("two");
     CHECK(SearchTextIs(session, "two"));
     CHECK(WaitUntil([&] { return session.Results() == std::vector<std::string>{"\\two.txt"}; },
@@ -257,7 +245,7 @@ TEST_CASE("names beyond ASCII in the code page are found by typing them")
 
     Session session("\"" + Ansi(root) + "\"");
     CHECK(WaitForScanEnd(&session.run) == 4);
-    REQUIRE(ReadyForTyping(session));
+    REQUIRE(session.ReadyForTyping());
     SUBCASE("a capital typed lower-cases and finds the name in its folder")
     {
         TypeUnicode(L"\x00DC" L"BUNG \x00C9");
@@ -316,7 +304,7 @@ TEST_CASE("a tree deeper than MAX_PATH is scanned as far as it can be listed")
     CHECK(loaded <= 2 * levels);
     CHECK(session.Answers());
     // Every entry from the sixth level down, and nothing above it.
-    REQUIRE(ReadyForTyping(session));
+    REQUIRE(session.ReadyForTyping());
     TypeText("level-05");
     CHECK(SearchTextIs(session, "level-05"));
     CHECK(WaitUntil([&] { return (int)session.Results().size() == loaded - 10; }, 3000));
@@ -496,7 +484,7 @@ TEST_CASE("a query of 1,000 characters, typed or pasted, filters and leaves the 
     Session session("\"" + tree.root + "\"");
     REQUIRE(WaitForScanEnd(&session.run) == 2);
     const HWND box = session.Control(IDC_SEARCH_BOX);
-    REQUIRE(ReadyForTyping(session));
+    REQUIRE(session.ReadyForTyping());
     SUBCASE("typed")
     {
         // Many words, each in every name or not: one long word at the end

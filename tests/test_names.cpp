@@ -146,17 +146,6 @@ struct NamesTree : WideTree {
     std::string Argument() const { return "\"" + Utf8(root) + "\""; }
 };
 
-// The focus in the search box of a window in front: typed keys reach it.
-int ReadyForTyping(const Session& session)
-{
-    return WaitUntil(
-        [&] {
-            return GetForegroundWindow() == session.run.window &&
-                   FocusOf(&session.run) == session.Control(IDC_SEARCH_BOX);
-        },
-        5000);
-}
-
 int SearchTextIs(const Session& session, const std::wstring& text)
 {
     if (WaitUntil([&] { return TextOf(session.Control(IDC_SEARCH_BOX)) == text; }, 5000))
@@ -286,7 +275,7 @@ TEST_CASE("names outside the code page are listed, found, opened and copied as t
     NamesTree tree;
     Session session(tree.Argument());
     REQUIRE(WaitForScanEnd(&session.run) == namesTreeEntries);
-    REQUIRE(ReadyForTyping(session));
+    REQUIRE(session.ReadyForTyping());
     const std::string lowerRoot = Utf8(Lower(tree.root));
 
     SUBCASE("every item reads back as the lower-cased real name")
@@ -388,7 +377,7 @@ TEST_CASE("linked copies carry such a query, cut only between characters")
     Session receiver(tree.Argument(), 0);
     REQUIRE(WaitForScanEnd(&receiver.run) == namesTreeEntries);
     BringToFront(&sender.run);
-    REQUIRE(ReadyForTyping(sender));
+    REQUIRE(sender.ReadyForTyping());
 
     SUBCASE("a typed query reaches the other copy and filters there")
     {
