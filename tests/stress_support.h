@@ -70,12 +70,11 @@ inline int Running(const ProgramRun* run)
     return WaitForSingleObject(run->process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-// Waits until no scan runs and returns the count the status line shows.
-inline int WaitIdle(const ProgramRun* run, DWORD timeoutMs = 120000)
+// Waits until no scan runs and returns the count the status line shows;
+// gives up only when the status line stops changing for stallMs.
+inline int WaitIdle(const ProgramRun* run, DWORD stallMs = 60000)
 {
-    if (!WaitUntil([&] { return !IsScanning(run); }, timeoutMs))
-        return -1;
-    return WaitForScanEnd(run, 5000);
+    return WaitForScanEnd(run, stallMs);
 }
 
 typedef BOOL(WINAPI* MemoryInfoProc)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);

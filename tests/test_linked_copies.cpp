@@ -38,11 +38,24 @@ struct Copy {
     {
         return ListItems(GetDlgItem(run.window, IDC_RESULT_LIST));
     }
+    HWND SearchBox() const { return GetDlgItem(run.window, IDC_SEARCH_BOX); }
+    // In front with the focus in the search box, where typing goes.
+    int ReadyToType() const { return WaitForKeyTarget(&run, run.window, SearchBox()); }
+    // A copy announces its text, and the exchange with every other copy is
+    // over, while it handles the keystroke that changed the text; it handles
+    // its input in order. So once a Tab typed after that keystroke has moved
+    // the focus, a copy that was to take nothing has had its chance: it is
+    // looked at then. The focus goes back to the search box.
+    int KeystrokesHandled() const
+    {
+        const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
+        PressKey(VK_TAB);
+        if (!WaitUntil([&] { return FocusOf(&run) == list; }, 5000))
+            return 0;
+        PressKey(VK_TAB, 0, 1);
+        return WaitUntil([&] { return FocusOf(&run) == SearchBox(); }, 5000);
+    }
 };
-
-// An exchange is over once the announcing copy's broadcast has returned; a
-// copy that is to take nothing is looked at after this long.
-const DWORD quietMs = 400;
 
 // A key pressed and released, without the driver's pause after it, so the
 // time of an exchange is not padded.
@@ -77,29 +90,30 @@ TEST_CASE("a linked copy's text misses a linked copy, reaches an unlinked one or
 
     // A types; B takes the text in lower case and filters its own catalogue;
     // unlinked C takes nothing (but has now asked A for its text).
-    BringToFront(&a.run);
+    REQUIRE(a.ReadyToType());
     TypeText("GAM");
+    CHECK(WaitUntil([&] { return a.SearchText() == "gam"; }, 5000));
     CHECK(WaitUntil([&] { return b.SearchText() == "gam"; }, 5000));
     CHECK(WaitUntil([&] { return b.Results() == Only("\\b-gamma.txt"); }, 5000));
-    CHECK(a.Results() == Only("\\a-gamma.txt"));
-    Sleep(quietMs);
+    CHECK(WaitUntil([&] { return a.Results() == Only("\\a-gamma.txt"); }, 5000));
+    CHECK(a.KeystrokesHandled());
     CHECK(c.SearchText() == "");
     CHECK(c.Results().size() == 2);
 
     // C is linked now, but it asked while unlinked: its own typing stays home
     // until it has taken a text once.
-    BringToFront(&c.run);
+    REQUIRE(c.ReadyToType());
     PressKey('L', 1);
     CHECK(WaitUntil([&] { return WindowText(c.run.window) ==
-                                 "Sorvane - Linked - [" + treeC.root + "]"; }, 3000));
+                                 "Sorvane - Linked - [" + treeC.root + "]"; }, 5000));
     TypeText("x");
-    CHECK(c.SearchText() == "x");
-    Sleep(quietMs);
+    CHECK(WaitUntil([&] { return c.SearchText() == "x"; }, 5000));
+    CHECK(c.KeystrokesHandled());
     CHECK(a.SearchText() == "gam");
     CHECK(b.SearchText() == "gam");
 
     // One keystroke in A, timed until the last copy shows its filtered list.
-    BringToFront(&a.run);
+    REQUIRE(a.ReadyToType());
     const DWORD start = GetTickCount();
     StrikeKey('M');
     int arrived = 0;
@@ -116,8 +130,9 @@ TEST_CASE("a linked copy's text misses a linked copy, reaches an unlinked one or
             << took << " ms");
 
     // Having taken a text, C announces its own typing again.
-    BringToFront(&c.run);
+    REQUIRE(c.ReadyToType());
     TypeText("a");  // goes on after the text taken in
+    CHECK(WaitUntil([&] { return c.SearchText() == "gamma"; }, 5000));
     CHECK(WaitUntil([&] { return a.SearchText() == "gamma" && b.SearchText() == "gamma"; },
                     5000));
 
@@ -208,10 +223,10 @@ TEST_CASE("a request goes unanswered, or a record not asked for or damaged is ta
 
     // Linked and still waiting for the text it asked for: damaged records are
     // refused and change nothing.
-    BringToFront(&d.run);
+    REQUIRE(WaitForKeyTarget(&d.run, d.run.window, searchBox));
     PressKey('L', 1);
     REQUIRE(WaitUntil([&] { return WindowText(d.run.window).find("Linked") != std::string::npos; },
-                      3000));
+                      5000));
     std::string tooLong(255, 'z');
     CHECK(SendRecord(d.run.window, NULL, 6) == 0);
     CHECK(SendRecord(d.run.window, "gamma", 0) == 0);

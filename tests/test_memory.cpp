@@ -15,17 +15,20 @@ TEST_CASE("ten rescans of 100,000 entries keep the working set of the first")
 {
     ProgramRun run;
     StartOnStressTree(&run);
-    // One more scan settles what the first one left in the heap's free lists.
-    PressKey(VK_F5);
-    REQUIRE(WaitUntil([&] { return IsScanning(&run); }, 5000));
-    REQUIRE(WaitIdle(&run) == treeEntries);
-    const Memory first = MemoryOf(&run);
-    REQUIRE(first.workingSet > 0);
-    for (int i = 0; i < 10; ++i) {
+    // F5 is taken once the ended scan has handed the focus back.
+    const HWND searchBox = GetDlgItem(run.window, IDC_SEARCH_BOX);
+    auto rescan = [&] {
+        REQUIRE(WaitForKeyTarget(&run, run.window, searchBox));
         PressKey(VK_F5);
         REQUIRE(WaitUntil([&] { return IsScanning(&run); }, 5000));
-        REQUIRE(WaitIdle(&run) == treeEntries);
-    }
+        REQUIRE(WaitForScanEnd(&run) == treeEntries);
+    };
+    // One more scan settles what the first one left in the heap's free lists.
+    rescan();
+    const Memory first = MemoryOf(&run);
+    REQUIRE(first.workingSet > 0);
+    for (int i = 0; i < 10; ++i)
+        rescan();
     const Memory last = MemoryOf(&run);
     MESSAGE("working set " << first.workingSet / 1024 << " KiB -> " << last.workingSet / 1024
                            << " KiB; private " << first.privateBytes / 1024 << " KiB -> "
@@ -41,7 +44,10 @@ TEST_CASE("ten thousand Copy Lists and a thousand pop-up menus keep the working 
     ProgramRun run;
     StartOnStressTree(&run);
     // One folder of the tree: a thousand matches a copy.
+    const HWND searchBox = GetDlgItem(run.window, IDC_SEARCH_BOX);
+    REQUIRE(WaitForKeyTarget(&run, run.window, searchBox));
     TypeText("alpha-00\\");
+    REQUIRE(WaitUntil([&] { return WindowText(searchBox) == "alpha-00\\"; }, 5000));
     const HWND list = GetDlgItem(run.window, IDC_RESULT_LIST);
     REQUIRE(WaitUntil([&] { return ListItems(list).size() == 101; }, 5000));
 

@@ -112,12 +112,12 @@ TEST_CASE("uninstall clears the registry and the stub deletes the program once i
     REQUIRE(StartProgramAt(&run, program, ""));
     // The program made its settings key while it started; the verb is there
     // as if the user had installed it earlier.
-    REQUIRE(KeyExists(HKEY_CURRENT_USER, settingsKeyPath));
+    REQUIRE(WaitUntil([&] { return KeyExists(HKEY_CURRENT_USER, settingsKeyPath); }, 5000));
     char runningPath[MAX_PATH] = {0};
     REQUIRE(GetFullPathNameA(program.c_str(), sizeof(runningPath), runningPath, NULL));
     REQUIRE(InstallFolderVerb(runningPath));
 
-    BringToFront(&run);
+    REQUIRE(WaitForKeyTarget(&run, run.window, GetDlgItem(run.window, IDC_SEARCH_BOX)));
     PressKey('H', 1);
     HWND help = WaitForOwnedWindow(run.window);
     REQUIRE(help);
@@ -125,9 +125,13 @@ TEST_CASE("uninstall clears the registry and the stub deletes the program once i
     CHECK(ControlText(help, IDC_HELP_VERB) == "Remove Shell Extension");
 
     HWND uninstall = GetDlgItem(help, IDC_HELP_UNINSTALL);
+    REQUIRE(PointerOn(uninstall, 5, 5));
     ClickAt(uninstall, 5, 5);
     HWND question = WaitForOwnedWindow(help);
     REQUIRE(question);
+    // Enter goes to the question only once it is in front with its OK
+    // button, the default, holding the focus.
+    REQUIRE(WaitForKeyTarget(&run, question, GetDlgItem(question, IDOK)));
     const DWORD confirmed = GetTickCount();
     PressKey(VK_RETURN);
 
@@ -143,7 +147,7 @@ TEST_CASE("uninstall clears the registry and the stub deletes the program once i
                 gone = now;
             return quit && gone;
         },
-        15000);
+        30000);
     MESSAGE("after OK: process ended at " << quit << " ms, stub seen at " << stubSeen
                                           << " ms, program file gone at " << gone << " ms");
 

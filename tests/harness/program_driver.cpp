@@ -570,7 +570,7 @@ int WaitForKeyTarget(const ProgramRun* run, HWND window, HWND focus, DWORD timeo
                 }
                 return false;
             }
-            return !focus || FocusOf(run) == focus;
+            return FocusOf(run) == focus;
         },
         timeoutMs);
 }

@@ -132,8 +132,9 @@ int KeyExists(HKEY root, const char* path);
 // program can take it where it is meant to go.
 // Brings window (the main window, or a dialog or message box of the
 // program) to the front, again while it is not, and waits until it is the
-// foreground window and, unless focus is null, the program's keyboard focus
-// is on focus. 1 once it is.
+// foreground window and the program's keyboard focus is on focus: a key
+// goes to the focus, and a window may be in front before its focus is back
+// on its control. 1 once it is.
 int WaitForKeyTarget(const ProgramRun* run, HWND window, HWND focus, DWORD timeoutMs = 5000);
 // Puts the pointer at (x, y) in control's client coordinates and waits until
 // the system has it there, over control, so that a click sent next lands on
